@@ -1,0 +1,1 @@
+int pw_platform_anchor = 0;
