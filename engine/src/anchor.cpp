@@ -1,0 +1,1 @@
+int kel_anchor = 0;
