@@ -1,0 +1,1 @@
+int pw_module_anchor = 0;
