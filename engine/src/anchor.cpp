@@ -1,1 +1,0 @@
-int kel_anchor = 0;
