@@ -1,1 +1,0 @@
-int pw_module_anchor = 0;
