@@ -5,6 +5,7 @@
 // host prints them) and hands each new entry to an optional sink.
 #pragma once
 
+#include <deque>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -25,8 +26,9 @@ struct KEL_LOG_ENTRY {
 
 class KEL_API KEL_ERR {
 public:
-    // Formats `format` printf-style, records the entry and returns `code` unchanged,
-    // so a failing operation can report and return in one step.
+    // Formats `format` printf-style (any length; a null format gives an empty
+    // message), records the entry and returns `code` unchanged, so a failing
+    // operation can report and return in one step. Safe to call from any thread.
     int log(int32_t code, const char* source_file, int line, ERR_LABEL label, ERR_SHOW show,
             ERR_ACTION action, ERR_DETAIL detail, const char* format, ...) KEL_PRINTF(9, 10);
 
@@ -35,8 +37,9 @@ public:
     size_t count() const;
     void clear();
 
-    // Called with every new entry after it is recorded (null to remove). The host
-    // prints entries this way; the sink must not call log() itself.
+    // Called with every new entry after it is recorded (null to remove), outside
+    // the log's lock. The host prints entries this way. An entry logged from inside
+    // the sink is recorded but not handed to the sink again.
     void set_sink(std::function<void(const KEL_LOG_ENTRY&)> sink);
 
     // At most this many entries are kept in memory; older ones are dropped first
@@ -45,7 +48,7 @@ public:
 
 private:
     mutable std::mutex mutex_;
-    std::vector<KEL_LOG_ENTRY> entries_;
+    std::deque<KEL_LOG_ENTRY> entries_;  // a deque: dropping the oldest entry is O(1)
     size_t capacity_ = 100000;
     std::function<void(const KEL_LOG_ENTRY&)> sink_;
 };

@@ -2,6 +2,7 @@
 // resolutions, rectangles that carry their coordinate space, and polygons.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 

@@ -30,9 +30,13 @@ public:
     std::vector<COLOR_ENTRY> entries;
 };
 
+// Base of the data holders. ClassID() answers CID_HOLDER; IsA answers the
+// holder's own class and each of its bases.
 class KEL_API EHOLDER : public EOBJECT {
 public:
     ~EHOLDER() override;
+    CLASS_ID ClassID() override;
+    EBOOL8 IsA(CLASS_ID id) override;
 };
 
 // Bitmap types.
@@ -43,7 +47,9 @@ enum : int { PAD_BYTE = 0, PAD_WORD = 1, PAD_DWORD = 2 };
 // A bitmap's form: size, depth, type, resolution, line padding, clip value and
 // palette. An EBITMAP describes the data; it holds pixel memory only when
 // Allocate() was called (the plug-in pulls lines into its own memory instead).
-// 24-bit lines hold red, green, blue per pixel.
+// 24-bit lines hold red, green, blue per pixel. Sizes are in pixels, resolutions
+// in dots per inch. A change of size, depth or padding releases the pixel memory.
+// A new bitmap is 0 x 0, 0 bits, gray, byte-padded, clip value 0, 0 dpi.
 class KEL_API EBITMAP : public EHOLDER {
 public:
     EBITMAP();
@@ -54,14 +60,17 @@ public:
     CLASS_ID ClassID() override;
     EBOOL8 IsA(CLASS_ID id) override;
 
+    // PAD_BYTE, PAD_WORD or PAD_DWORD; other values are ignored.
     virtual void SetPadLine(int pad);
     virtual void SetBitMapType(int type);
     virtual void SetClipValue(int value);
-    virtual void SetHeight(int height);
+    virtual void SetHeight(int height);  // a negative height is ignored
     virtual int GetWidth() const;
     virtual int GetHeight() const;
     virtual int GetBitsPerPixel() const;
-    virtual int GetBytesPerLine() const;  // by width, depth and line padding
+    // By width, depth and line padding: ceil(width x bits / 8) rounded up to a
+    // multiple of 1, 2 or 4 bytes.
+    virtual int GetBytesPerLine() const;
     virtual int GetBitMapType() const;
     virtual float GetXRes() const;
     virtual float GetYRes() const;
@@ -69,14 +78,21 @@ public:
     virtual int GetClipValue() const;
     virtual EPALETTE* GetPalette();
 
-    // Gives the bitmap its size, depth and resolution (both axes).
+    // Gives the bitmap its size, depth and resolution (both axes). 0, or
+    // KEL_ERR_BAD_ARGUMENT (bitmap unchanged) for a depth other than 1, 4, 8, 24 or
+    // 32, a negative size or a line longer than INT_MAX bytes.
     int Initialize(int width, int height, int bits, float xres, float yres);
-    // Pixel memory of height x bytes-per-line bytes (zeroed); false when it cannot
-    // be had. Line y starts at Line(y).
+    // Pixel memory of height x bytes-per-line bytes (zeroed), owned by the bitmap;
+    // false, without throwing, when it cannot be had or would exceed
+    // kMaxPixelBytes. Line y starts at Line(y) (null outside the memory).
     bool Allocate();
     unsigned char* Line(int y);
+    static constexpr size_t kMaxPixelBytes = (size_t)1 << 31;
 
 protected:
+    // Takes every part of the form of `form` (not its pixels).
+    void CopyForm(const EBITMAP& form);
+
     int width = 0;
     int height = 0;
     int bits = 0;

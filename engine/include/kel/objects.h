@@ -13,17 +13,26 @@ class EHOLDER;
 class ESTORE;
 class PROGRESSINFO;
 
+// Root of every engine object. Defaults: ClassID() is 0 (a class of its own,
+// named by no CLASS_ID), IsA(id) is true exactly when id == ClassID(), Name() is
+// "EBASEOBJECT". Classes that belong to families override IsA.
 class KEL_API EBASEOBJECT {
 public:
     EBASEOBJECT();
+    // A copy is another object: it gets its own object_id.
+    EBASEOBJECT(const EBASEOBJECT&);
+    // Assignment copies nothing of the identity: object_id stays.
+    EBASEOBJECT& operator=(const EBASEOBJECT&) { return *this; }
     virtual EBOOL8 IsA(CLASS_ID id);
     virtual CLASS_ID ClassID();
     virtual const char* Name();
     virtual ~EBASEOBJECT();
 
-    int object_id;  // unique per process, given at construction
+    int object_id;  // unique per process (counting from 1), given at construction
 };
 
+// Defaults: Cancel, Done and Setup answer 0; Set and Get answer KEL_ERR_UNSUPPORTED
+// (Get leaves the value untouched).
 class KEL_API EOBJECT : public EBASEOBJECT {
 public:
     virtual int Cancel();
@@ -36,7 +45,7 @@ public:
 class EMATERIAL;
 
 // A destination: where the engine delivers finished pages. The defaults answer
-// KEL_ERR_UNSUPPORTED (ISAFile false, ISActive false).
+// KEL_ERR_UNSUPPORTED and write no out-parameter (ISAFile false, ISActive false).
 class KEL_API EDESTINATION : public EOBJECT {
 public:
     virtual int WantsData(int region_id, EHOLDER** holder);

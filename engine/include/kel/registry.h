@@ -13,12 +13,14 @@ public:
     // Stores in *objects a new array (allocated with ::operator new; the caller
     // releases it with ::operator delete, or Release) of the objects registered
     // under `id`, in the order of registration, or null when there are none;
-    // returns the count.
+    // returns the count. A null `objects` only counts.
     int Query(EBASEOBJECT*** objects, CLASS_ID id);
     static void Release(EBASEOBJECT** objects) { ::operator delete(objects); }
     // Registers `object` under `id` (once per id: registering again changes nothing).
+    // 0, or KEL_ERR_BAD_ARGUMENT for a null object.
     int Register(EBASEOBJECT* object, CLASS_ID id);
-    // Removes every registration of `object` at once.
+    // Removes every registration of `object` at once. 0, or KEL_ERR_NOT_FOUND when
+    // the object had none.
     int DeRegister(EBASEOBJECT* object);
 
     // For tests and the host: drops every registration.

@@ -26,8 +26,11 @@ public:
     float min_x = 0, min_y = 0, max_x = 0, max_y = 0;  // drawing bounds, y up
     uint32_t colour = 0;                               // 0x00BBGGRR, black by default
 
+    // Appends a figure and recomputes the bounds from all figures. A drawing whose
+    // bounds are to be wider than its figures (a whole region, say) sets them after
+    // its last add_figure.
     void add_figure(CLART_FIGURE figure);
-    // Recomputes the bounds from the figures' points.
+    // Recomputes the bounds from the figures' finite points (all 0 when there are none).
     void compute_bounds();
 
     // Draws the figures filled into the rectangle of `dc` whose left and right
