@@ -119,6 +119,9 @@ struct StretchDibCall {
     DeviceRect dst;
     bool flip_x = false;
     bool flip_y = false;
+
+    // The selected brush's colour, for raster operations that use the pattern.
+    COLORREF brush = RGB(255, 255, 255);
 };
 
 // A path in device coordinates with its curves kept, so that devices that

@@ -24,7 +24,7 @@ typedef struct _devicemodeA DEVMODEA;
 
 // ---------------------------------------------------------------- constants
 
-#define GDI_ERROR 0xFFFFFFFFL
+#define GDI_ERROR 0xFFFFFFFFU // unsigned 32 bits, so it compares equal to an int -1 or a UINT result
 #define HGDI_ERROR ((HGDIOBJ)(LONG_PTR)-1)
 #define CLR_INVALID 0xFFFFFFFF
 
