@@ -388,8 +388,9 @@ PW_EXPORT BOOL WINAPI PolyBezierTo(HDC dc, const POINT* points, DWORD count);
 PW_EXPORT HDC WINAPI CreateMetaFileA(LPCSTR file);
 PW_EXPORT HMETAFILE WINAPI CloseMetaFile(HDC dc);
 PW_EXPORT BOOL WINAPI DeleteMetaFile(HMETAFILE metafile);
-// Copies up to `size` bytes of the metafile into `out`; returns the metafile's
-// size in bytes when `out` is null, the bytes copied otherwise, 0 on failure.
+// Returns the metafile's size in bytes when `out` is null; otherwise copies the
+// whole metafile into `out` when `size` is large enough and returns the bytes
+// copied, or 0 (nothing copied) when it is not.
 PW_EXPORT UINT WINAPI GetMetaFileBitsEx(HMETAFILE metafile, UINT size, LPVOID out);
 // Validates the bytes (header and every record's bounds) and keeps a copy.
 PW_EXPORT HMETAFILE WINAPI SetMetaFileBitsEx(UINT size, const BYTE* bytes);

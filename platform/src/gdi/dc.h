@@ -6,6 +6,7 @@
 #include "gdi/objects.h"
 
 #include <cmath>
+#include <string>
 
 namespace pw::gdi {
 
@@ -42,14 +43,20 @@ struct DcObject : GdiObject {
     PaletteObject* palette = nullptr;
     BitmapObject* bitmap = nullptr; // memory DCs only
 
+    std::string metafile_path; // CreateMetaFileA with a file name
+
     POINT position{0, 0};
     LogicalPath path;
     PathState path_state = PathState::none;
 
+    // A metafile DC has no device space of its own: whoever plays the
+    // metafile maps it. Its device gets logical units unchanged.
     double map_x(double x) const {
+        if (type == OBJ_METADC) return x;
         return (x - window_org.x) * viewport_ext.cx / window_ext.cx + viewport_org.x;
     }
     double map_y(double y) const {
+        if (type == OBJ_METADC) return y;
         return (y - window_org.y) * viewport_ext.cy / window_ext.cy + viewport_org.y;
     }
     // Device pixel edge for a logical coordinate, rounded to nearest.
