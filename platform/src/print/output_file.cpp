@@ -21,6 +21,17 @@ std::unique_ptr<OutputFile> OutputFile::open(const std::string& path, std::strin
         *why = "the output '" + path + "' names a folder, not a file";
         return nullptr;
     }
+    // A device or pipe (/dev/stdout, /dev/full, a fifo) is written as it stands:
+    // there is nothing to replace atomically, and renaming over it would remove it.
+    struct stat st;
+    if (stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
+        FILE* direct = std::fopen(path.c_str(), "wb");
+        if (!direct) {
+            *why = "cannot write '" + path + "': " + std::strerror(errno);
+            return nullptr;
+        }
+        return std::unique_ptr<OutputFile>(new OutputFile(path, "", direct));
+    }
     std::string temp = dir + "." + base + ".XXXXXX";
     int fd = mkstemp(temp.data());
     if (fd < 0) {
@@ -50,17 +61,18 @@ bool OutputFile::commit(std::string* why) {
         *why = "the output '" + path_ + "' was already closed";
         return false;
     }
-    bool ok = std::fflush(file_) == 0 && !std::ferror(file_) && fsync(fileno(file_)) == 0;
+    bool direct = temp_.empty();
+    bool ok = std::fflush(file_) == 0 && !std::ferror(file_) && (direct || fsync(fileno(file_)) == 0);
     int err = errno;
     ok = std::fclose(file_) == 0 && ok;
     file_ = nullptr;
-    if (ok && std::rename(temp_.c_str(), path_.c_str()) == 0) {
+    if (ok && (direct || std::rename(temp_.c_str(), path_.c_str()) == 0)) {
         done_ = true;
         return true;
     }
     if (ok) err = errno;
     *why = "cannot write '" + path_ + "': " + std::strerror(err ? err : EIO);
-    unlink(temp_.c_str());
+    if (!direct) unlink(temp_.c_str());
     done_ = true;
     return false;
 }
@@ -69,7 +81,7 @@ void OutputFile::discard() {
     if (done_) return;
     if (file_) std::fclose(file_);
     file_ = nullptr;
-    unlink(temp_.c_str());
+    if (!temp_.empty()) unlink(temp_.c_str());
     done_ = true;
 }
 
