@@ -77,7 +77,9 @@ void ensure_figure(DcObject& d) {
 }
 
 // A line outside a path: the segment widened to the pen's width (at least one
-// device pixel), filled with the pen's colour.
+// device pixel) and filled with the pen's colour. As on the original
+// platform the end point itself is not drawn; a line of length zero draws
+// nothing.
 BOOL stroke_line(DcObject& d, POINT a, POINT b) {
     if (!d.pen || d.pen->style == PS_NULL) return TRUE;
     // Through pixel centres, so a line at y lands on device row y.
@@ -85,17 +87,15 @@ BOOL stroke_line(DcObject& d, POINT a, POINT b) {
     const double bx = d.map_x(b.x) + 0.5, by = d.map_y(b.y) + 0.5;
     double w = d.pen->width * std::fabs(double(d.viewport_ext.cx) / d.window_ext.cx);
     w = std::max(w, 1.0);
-    double dx = bx - ax, dy = by - ay, len = std::hypot(dx, dy);
-    // Perpendicular of half the width; a point becomes a square.
-    double nx = len > 0 ? -dy / len * w / 2 : w / 2, ny = len > 0 ? dx / len * w / 2 : 0;
-    double ex = len > 0 ? dx / len * w / 2 : 0, ey = len > 0 ? dy / len * w / 2 : w / 2;
+    const double dx = bx - ax, dy = by - ay, len = std::hypot(dx, dy);
+    if (len == 0) return TRUE;
+    const double nx = -dy / len * w / 2, ny = dx / len * w / 2;
     FillPathCall call;
     call.color = d.pen->color;
     call.fill_mode = WINDING;
     auto& p = call.device_path;
     p.verbs = {PathVerb::move, PathVerb::line, PathVerb::line, PathVerb::line, PathVerb::close};
-    p.points = {{ax + nx - ex, ay + ny - ey}, {bx + nx + ex, by + ny + ey},
-                {bx - nx + ex, by - ny + ey}, {ax - nx - ex, ay - ny - ey}};
+    p.points = {{ax + nx, ay + ny}, {bx + nx, by + ny}, {bx - nx, by - ny}, {ax - nx, ay - ny}};
     call.logical = {a, b};
     call.logical_counts = {2};
     try {
