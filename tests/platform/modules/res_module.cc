@@ -33,7 +33,7 @@ struct StaticObject {
 } static_object;
 
 const pw::res::String english[] = {{1, "-CpyPrn"}, {7, "A printing error has occurred."}, {9, "English only"}};
-const pw::res::String german[] = {{1, "-CpyPrn"}, {7, "Fehler beim Drucken."}};
+const pw::res::String german[] = {{1, "-CpyPrn"}, {7, "Fehler beim Drucken."}, {10, "Störung"}};
 const pw::res::String austrian[] = {{1, "-CpyPrn"}, {7, "Fehler beim Drucken (AT)."}};
 const pw::res::StringTable tables[] = {
     {1031, german, std::size(german)},
