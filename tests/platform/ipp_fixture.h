@@ -33,7 +33,10 @@ public:
     IppPrinter() = default;
     IppPrinter(const IppPrinter&) = delete;
     IppPrinter& operator=(const IppPrinter&) = delete;
-    ~IppPrinter() { stop(); }
+    ~IppPrinter() {
+        stop();
+        remove_files();
+    }
 
     // Starts a printer named `name`: colour or monochrome, taking `formats`
     // (ippeveprinter's -f list). False with error() telling why.
@@ -100,7 +103,7 @@ public:
     const std::string& spool_dir() const { return spool_; }
     const std::string& error() const { return error_; }
 
-    // The documents the printer kept, waiting up to a few seconds for `count`.
+    // The documents the printer received, waiting up to a few seconds for `count`.
     std::vector<std::string> wait_for_documents(size_t count) const {
         std::vector<std::string> files;
         for (int i = 0; i < 100; ++i) {
@@ -116,7 +119,10 @@ public:
         std::error_code ec;
         for (auto it = std::filesystem::recursive_directory_iterator(spool_, ec);
              !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
-            if (it->is_regular_file() && it->path().extension() != ".ipp") files.push_back(it->path().string());
+            // Beside each document the printer keeps its attributes (.ipp) and the
+            // output of its print command (.prn, empty with /bin/true).
+            const auto ext = it->path().extension();
+            if (it->is_regular_file() && ext != ".ipp" && ext != ".prn") files.push_back(it->path().string());
         }
         return files;
     }

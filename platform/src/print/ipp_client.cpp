@@ -59,23 +59,38 @@ cups_dest_t* make_dest(const Printer& p, std::string* why) {
     return d;
 }
 
+// A printer given by URI is reached directly (its "device"); a CUPS queue through
+// the CUPS server.
+unsigned connect_flags(const Printer& p) { return p.uri.empty() ? CUPS_DEST_FLAGS_NONE : CUPS_DEST_FLAGS_DEVICE; }
+
+// Connects to the printer. cupsConnectDest can hand back a connection object whose
+// connect failed (no socket), so that is checked too.
+bool connect(Dest& d, const Printer& p, std::string* why) {
+    int cancel = 0;
+    d.http = cupsConnectDest(d.dest, connect_flags(p), kConnectMs, &cancel, d.resource, sizeof d.resource,
+                             nullptr, nullptr);
+    if (d.http && httpGetFd(d.http) < 0) {
+        httpClose(d.http);
+        d.http = nullptr;
+    }
+    if (!d.http) {
+        const std::string where = p.uri.empty() || p.uri == p.name ? "'" + p.name + "'" : "'" + p.name + "' (" + p.uri + ")";
+        *why = "printer " + where + " does not answer: " + last_cups_error();
+        return false;
+    }
+    httpSetTimeout(d.http, kIoTimeoutSec, nullptr, nullptr);
+    return true;
+}
+
 // Connects to the printer and reads its capabilities.
 std::unique_ptr<Dest> open_dest(const Printer& p, std::string* why) {
     auto d = std::make_unique<Dest>();
     d->dest = make_dest(p, why);
     if (!d->dest) return nullptr;
-    int cancel = 0;
-    d->http = cupsConnectDest(d->dest, CUPS_DEST_FLAGS_NONE, kConnectMs, &cancel, d->resource,
-                              sizeof d->resource, nullptr, nullptr);
-    const std::string where = p.uri.empty() ? "'" + p.name + "'" : "'" + p.name + "' (" + p.uri + ")";
-    if (!d->http) {
-        *why = "printer " + where + " does not answer: " + last_cups_error();
-        return nullptr;
-    }
-    httpSetTimeout(d->http, kIoTimeoutSec, nullptr, nullptr);
+    if (!connect(*d, p, why)) return nullptr;
     d->info = cupsCopyDestInfo(d->http, d->dest);
     if (!d->info) {
-        *why = "printer " + where + " does not tell its capabilities: " + last_cups_error();
+        *why = "printer '" + p.name + "' does not tell its capabilities: " + last_cups_error();
         return nullptr;
     }
     return d;
@@ -236,11 +251,8 @@ std::string ipp_printer_answers(const Printer& p) {
     auto d = std::make_unique<Dest>();
     d->dest = make_dest(p, &why);
     if (!d->dest) return why;
-    int cancel = 0;
-    d->http = cupsConnectDest(d->dest, CUPS_DEST_FLAGS_NONE, kConnectMs, &cancel, d->resource,
-                              sizeof d->resource, nullptr, nullptr);
-    if (!d->http) return "printer '" + p.name + "' does not answer: " + last_cups_error();
-    return {};
+    connect(*d, p, &why);
+    return why;
 }
 
 std::string send_ipp_job(const Printer& p, const std::string& title, const std::string& format,
@@ -262,13 +274,11 @@ std::string send_ipp_job(const Printer& p, const std::string& title, const std::
         std::string reason = "printer '" + p.name + "': " + what + ": " + last_cups_error();
         // The job must not stay half-sent on the printer; a fresh connection, since
         // the one that failed may be gone.
-        int cancel = 0;
-        char resource[1024];
-        if (http_t* h = cupsConnectDest(d->dest, CUPS_DEST_FLAGS_NONE, kConnectMs, &cancel, resource,
-                                        sizeof resource, nullptr, nullptr)) {
-            cupsCancelDestJob(h, d->dest, job);
-            httpClose(h);
-        }
+        Dest again;
+        again.dest = d->dest;
+        std::string ignored;
+        if (connect(again, p, &ignored)) cupsCancelDestJob(again.http, again.dest, job);
+        again.dest = nullptr;  // still d's
         return reason;
     };
     if (cupsStartDestDocument(d->http, d->dest, d->info, job, title.c_str(), format.c_str(), 0, nullptr, 1) !=
