@@ -4,7 +4,7 @@
 
 #include "pw/device.h"
 #include "pw/raster_device.h"
-#include "windows.h"
+#include "pw/gdi.h"
 
 #include <cstring>
 #include <map>

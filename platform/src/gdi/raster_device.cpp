@@ -64,7 +64,7 @@ RasterDevice::RasterDevice(const DeviceCaps& caps, PixelFormat format, std::vect
     size_t total = 0;
     if (__builtin_mul_overflow(stride, static_cast<size_t>(height_), &total))
         throw std::invalid_argument("page too large");
-    own_.reset(new uint8_t[total]);
+    own_.reset(new uint8_t[total]()); // row padding too: encoders may read whole rows
     top_ = own_.get();
     stride_ = static_cast<ptrdiff_t>(stride);
     clear();
