@@ -6,7 +6,9 @@
 
 #include "rtfblk.h"
 #include "rtfblk_log.h"
-#include "windows.h"
+#include "pw/gdi.h"
+#include "pw/kernel.h"
+#include "pw/user.h"
 
 unsigned char one_bit_mode = 0;
 

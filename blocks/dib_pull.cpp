@@ -5,7 +5,9 @@
 
 #include "rtfblk.h"
 #include "rtfblk_log.h"
-#include "windows.h"
+#include "pw/gdi.h"
+#include "pw/kernel.h"
+#include "pw/user.h"
 
 namespace {
 

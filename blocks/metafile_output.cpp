@@ -2,7 +2,9 @@
 // bitmap pixel, for callers that embed the block as a picture.
 #include "rtfblk.h"
 #include "rtfblk_log.h"
-#include "windows.h"
+#include "pw/gdi.h"
+#include "pw/kernel.h"
+#include "pw/user.h"
 
 int RTFBLK::pull_to_metafile(HMETAFILE* metafile, short* width, short* height,
                              unsigned short* resolution) {
