@@ -117,3 +117,14 @@ TEST(Modules, ModuleFileNameUsesBackslashesAndTruncatesLikeWindows) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Modules, ModuleWhoseApplicationRefusesToStartIsNotKept) {
+    const std::string path = bin_dir() + "/pwtest_fail.dll";
+    EXPECT_EQ(LoadLibraryA("pwtest_fail.dll"), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DLL_INIT_FAILED));
+    EXPECT_FALSE(is_loaded(path));
+}
+
+}  // namespace
