@@ -96,7 +96,7 @@ int ImageStore::fill_line(EBITMAP* bitmap, unsigned char* line) {
 }
 
 int ImageStore::Pull(EHOLDER* holder) {
-    if (cancelled_) return KEL_CANCELLED;
+    if (cancelled_ || (source_.stop && source_.stop->load())) return KEL_CANCELLED;
     if (!resampler_) return fail(KEL_ERR_BAD_STATE, "a line was asked for before Setup or after Done");
     auto* bitmap = dynamic_cast<EBITMAP*>(holder);
     if (!bitmap) return fail(KEL_ERR_UNSUPPORTED, "this region has pixels, not outlines");

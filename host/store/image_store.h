@@ -26,6 +26,7 @@
 // destination keeps it alive until the destination is done with the page.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -42,6 +43,9 @@ struct StoreSource {
     int page = 0;
     SourceWindow window;     // the region's rectangle in the page's pixels
     bool line_art = false;   // 1-bit output by threshold instead of error diffusion
+    // When given and set (the user asked to stop the job), every Pull answers
+    // KEL_CANCELLED. Owned by the caller; must outlive the store.
+    const std::atomic<bool>* stop = nullptr;
 };
 
 // The form a store produces: what GetWidth, GetHeight, GetBitsPerPixel and
