@@ -37,8 +37,8 @@ public:
     CString GetDriverName() const;
     CString GetDeviceName() const;
     CString GetPortName() const;
-    // The DEVMODE in m_pd.hDevMode, locked (unlocked by the next call, as the
-    // original leaves it locked); NULL when there is none.
+    // The DEVMODE in m_pd.hDevMode, locked once more: the caller unlocks it with
+    // GlobalUnlock(m_pd.hDevMode). NULL when there is none.
     LPDEVMODE GetDevMode() const;
     // A DC for the printer in m_pd (kept in m_pd.hDC and deleted with the dialog).
     HDC CreatePrinterDC();

@@ -230,6 +230,7 @@ struct PW_PRINTER_INFO {
     int printable_height = 0;
     bool colour = false;
     bool is_default = false;
+    bool cups_default = false;  // the CUPS server's default queue
     std::string problem;  // non-empty when the printer could not be asked (IPP); it stays listed
 };
 

@@ -62,6 +62,7 @@ std::vector<Printer> all_printers(bool ask_ipp) {
     for (Printer& q : cups_queues(&cups_default)) {
         bool shadowed = false;
         for (const Printer& p : list) shadowed = shadowed || lower(p.name) == lower(q.name);
+        q.cups_default = q.name == cups_default;
         if (!shadowed) list.push_back(std::move(q));
     }
     if (ask_ipp) {
@@ -152,6 +153,7 @@ std::vector<PW_PRINTER_INFO> pw_list_printers() {
         info.printable_height = p.paper.height - p.margins.top - p.margins.bottom;
         info.colour = p.colour;
         info.is_default = lower(p.name) == lower(def);
+        info.cups_default = p.cups_default;
         info.problem = p.problem;
         out.push_back(std::move(info));
     }

@@ -41,6 +41,7 @@ struct Printer {
     std::vector<std::string> pwg_types;           // e.g. "sgray_8", "srgb_8", "black_1"
     std::vector<Resolution> pwg_resolutions;
     std::string problem;  // why the printer could not be asked; empty when it answered
+    bool cups_default = false;  // the CUPS server's default queue
 };
 
 // The settings one document prints with: the printer's defaults with a DEVMODE's
