@@ -1,0 +1,234 @@
+#include "job/print_job.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+#include "job/scan_region.h"
+#include "kel/errlog.h"
+#include "kel/holders.h"
+#include "kel/values.h"
+#include "pw/spool.h"
+#include "store/image_store.h"
+
+namespace lucentra {
+namespace {
+
+// Destination property ids.
+enum : int {
+    kDefaultResolution = 1075,
+    kBrightness = 1091,
+    kContrast = 1092,
+    kClipping = 1093,
+    kBitmapResolution = 3012,
+    kPageScaling = 3015,
+    kDeepBitmaps = 3017,
+    kPrintSetup = 3200,
+    kPrinterName = 3201,
+};
+
+// The page-scaling record the destination takes by pointer with property 3015:
+// the engine's layout, field by field.
+struct ScalingRecord {
+    int32_t mode;
+    float percent;
+    ERECTANGLE rectangle;
+};
+
+// Block boxes are 16-bit at 300 dpi: a larger page cannot be laid out.
+constexpr double kMaxPageInches = 32767.0 / 300.0;
+
+class PageMonitor : public PROGRESSINFO {
+public:
+    PageMonitor(JobObserver& observer, const std::atomic<bool>& stop, int pages)
+        : observer_(observer), stop_(stop), pages_(pages) {}
+    int page = 0;
+
+    int Start(int) override { return KEL_OK; }
+    int Update(float percent, EOBJECT*, int) override {
+        observer_.page_progress(page, pages_, std::clamp(percent, 0.0f, 100.0f));
+        return stop_.load() ? KEL_CANCELLED : KEL_OK;
+    }
+
+private:
+    JobObserver& observer_;
+    const std::atomic<bool>& stop_;
+    int pages_;
+};
+
+// The first failure the log received since entry `mark`: what the user needs to
+// know when a call of the destination fails.
+std::string failure_since(size_t mark) {
+    auto entries = err.entries();
+    for (size_t i = mark; i < entries.size(); ++i)
+        if (entries[i].detail == 1 || (entries[i].show == 2 && entries[i].label == 9)) return entries[i].message;
+    return "";
+}
+
+std::string with_printer_reason(std::string reason) {
+    std::string printer = pw_last_print_error();
+    if (!printer.empty()) reason += (reason.empty() ? "" : ": ") + printer;
+    return reason;
+}
+
+std::string hex(int code) {
+    char text[16];
+    snprintf(text, sizeof text, "0x%08X", (unsigned)code);
+    return text;
+}
+
+// Properties and engine variables before the document. Returns "" or the reason
+// the setting was refused.
+std::string apply_settings(EDESTINATION& destination, const JobSettings& s) {
+    for (const auto& [name, value] : s.variables) {
+        if (!EVARIABLE::find(name.c_str())) {
+            std::string known;
+            for (const auto& n : EVARIABLE::names()) known += (known.empty() ? "" : ", ") + n;
+            return "unknown engine variable \"" + name + "\" (known: " + known + ")";
+        }
+        if (!EVARIABLE::set(name.c_str(), value.c_str()))
+            return "\"" + value + "\" is not a value for the engine variable " + name;
+    }
+    auto set = [&](int id, const EVALUE& value, const char* what) -> std::string {
+        int r = destination.Set(id, value);
+        return r == KEL_OK ? "" : std::string("the destination refused the ") + what + " (" + hex(r) + ")";
+    };
+    std::string problem;
+    // The printer first: naming it resets the bitmap resolution to the printer's.
+    if (!s.printer.empty() && (problem = set(kPrinterName, EVALUE(s.printer.c_str()), "printer name")) != "")
+        return problem;
+    if (s.print_setup && (problem = set(kPrintSetup, EVALUE(0), "Print Setup")) != "") return problem;
+    if (s.scale) {
+        ScalingRecord record{(int32_t)*s.scale, s.scale_percent, ERECTANGLE()};
+        if ((problem = set(kPageScaling, EVALUE((void*)&record), "page scaling")) != "") return problem;
+    }
+    if ((problem = set(kDefaultResolution, EVALUE(s.default_resolution ? 1 : 0), "default resolution")) != "")
+        return problem;
+    if (s.resolution && (problem = set(kBitmapResolution, EVALUE(*s.resolution), "resolution")) != "") return problem;
+    if ((problem = set(kDeepBitmaps, EVALUE(s.deep ? 1 : 0), "bitmap depth")) != "") return problem;
+    if (s.brightness && (problem = set(kBrightness, EVALUE(*s.brightness), "brightness")) != "") return problem;
+    if (s.contrast && (problem = set(kContrast, EVALUE(*s.contrast), "contrast")) != "") return problem;
+    if (s.clip && (problem = set(kClipping, EVALUE(1), "clipping")) != "") return problem;
+    return "";
+}
+
+}  // namespace
+
+double page_resolution(const PageInfo& page) { return std::max(page.xres, page.yres); }
+
+JobResult run_print_job(EDESTINATION& destination, const std::vector<JobPage>& pages, const JobSettings& settings,
+                        JobObserver& observer, const std::atomic<bool>& stop) {
+    JobResult result;
+    result.pages = (int)pages.size();
+    for (const JobPage& p : pages) {
+        const PageInfo& info = p.image->page(p.page);
+        double w = info.width / info.xres, h = info.height / info.yres;
+        if (w > kMaxPageInches || h > kMaxPageInches) {
+            char text[160];
+            snprintf(text, sizeof text, ": the page is too large to print (%.0f x %.0f inches; at most %.0f a side)", w,
+                     h, kMaxPageInches);
+            result.reason = p.label + text;
+            return result;
+        }
+    }
+    if (pages.empty()) {
+        result.reason = "nothing to print";
+        return result;
+    }
+    result.reason = apply_settings(destination, settings);
+    if (!result.reason.empty()) return result;
+
+    size_t mark = err.count();
+    int r = destination.DocSetup();
+    if (r != KEL_OK) {
+        result.outcome = r == KEL_CANCELLED && failure_since(mark).empty() ? JobOutcome::Cancelled : JobOutcome::Failed;
+        result.reason = result.outcome == JobOutcome::Cancelled
+                            ? "the Print dialog was cancelled"
+                            : with_printer_reason(failure_since(mark));
+        if (result.reason.empty()) result.reason = "the printer could not be opened (" + hex(r) + ")";
+        destination.DocDone();
+        return result;
+    }
+
+    PageMonitor monitor(observer, stop, (int)pages.size());
+    bool failed = false, cancelled = false;
+    for (size_t i = 0; i < pages.size() && !failed && !cancelled; ++i) {
+        observer.between_pages();
+        if (stop.load()) {
+            cancelled = true;
+            break;
+        }
+        const JobPage& job_page = pages[i];
+        const PageInfo& info = job_page.image->page(job_page.page);
+        const int number = (int)i + 1;
+        observer.page_started(number, (int)pages.size(), job_page.label);
+        monitor.page = number;
+        mark = err.count();
+
+        if (!settings.resolution && !settings.default_resolution)
+            destination.Set(kBitmapResolution, EVALUE(page_resolution(info)));
+        auto region = ScanRegion::whole_page(info, number);
+        destination.PassRegion(region.get());
+        EHOLDER* handed = nullptr;
+        r = destination.WantsData(region->object_id, &handed);
+        std::unique_ptr<EHOLDER> output(handed);  // the engine's to delete, after the page
+        std::unique_ptr<ImageStore> store;
+        if (r == KEL_WANT_DATA) {
+            auto* bitmap = dynamic_cast<EBITMAP*>(output.get());
+            if (!bitmap) {
+                result.reason = job_page.label + ": the destination asked for outlines of a scanned page";
+                failed = true;
+                destination.Cancel();
+                break;
+            }
+            StoreSource source{job_page.image, job_page.page,
+                               SourceWindow{0, 0, (double)info.width, (double)info.height}, false, &stop};
+            store = std::make_unique<ImageStore>(source, StoreForm::of(*bitmap));
+            destination.ConnectRegion(region->object_id, store.get());
+        } else if (r != KEL_NO_DATA) {
+            result.reason = job_page.label + ": " + with_printer_reason(failure_since(mark));
+            failed = true;
+            destination.Cancel();
+            break;
+        }
+
+        r = destination.Sink(&monitor);
+        if (r == KEL_OK || r == KEL_WARN_LOST_OUTLINE) {
+            ++result.pages_printed;
+            observer.page_finished(number, (int)pages.size());
+            continue;
+        }
+        if (store && !store->error().empty()) {
+            result.reason = store->error();
+            failed = true;
+        } else if (r == KEL_CANCELLED && stop.load()) {
+            cancelled = true;
+        } else {
+            std::string why = with_printer_reason(failure_since(mark));
+            result.reason = job_page.label + ": " + (why.empty() ? "the page failed (" + hex(r) + ")" : why);
+            failed = true;
+        }
+        // A destination that stopped on a cancel has aborted the document
+        // already; any other failure must not leave a document that ends well.
+        if (r != KEL_CANCELLED) destination.Cancel();
+    }
+
+    mark = err.count();
+    r = destination.DocDone();
+    if (cancelled) {
+        result.outcome = JobOutcome::Cancelled;
+        result.reason = "stopped by the user after " + std::to_string(result.pages_printed) + " of " +
+                        std::to_string(result.pages) + " pages; nothing was printed";
+    } else if (failed) {
+        result.outcome = JobOutcome::Failed;
+    } else if (r != KEL_OK) {
+        result.outcome = JobOutcome::Failed;
+        result.reason = with_printer_reason("the printer did not finish the document");
+    } else {
+        result.outcome = JobOutcome::Printed;
+        result.reason.clear();
+    }
+    return result;
+}
+
+}  // namespace lucentra
