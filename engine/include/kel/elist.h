@@ -49,6 +49,17 @@ public:
 // Walks an ELIST and edits it in place. State: the list, the previous, current
 // and next elements, two flags recorded by the last extract(), the cycle point and
 // whether cycling started.
+//
+// After extract() the iterator stands in the gap the element left: current is
+// null, prev and next are the elements that surrounded it. Insertions then go
+// into the gap (an element put into a gap at the end becomes the list's last) and
+// forward() goes on with `next`. An iterator bound to a list that was empty has no
+// position; forward() then starts at the first element and insertions before the
+// current element go to the end.
+//
+// Loop over a list while removing elements:
+//   for (it.mark_cycle_pt(); !it.cycled_list(); it.forward())
+//       if (unwanted(it.data())) delete it.extract();
 class KEL_API ELIST_ITERATOR {
 public:
     ELIST_ITERATOR();
@@ -59,7 +70,8 @@ public:
 
     ELIST_LINK* data() const { return current; }
     // The element `distance` places after the current one (distance >= -1; -1 is
-    // the previous element).
+    // the previous element; null for other distances or an empty list). In a gap,
+    // 1 is the element that followed the extracted one.
     ELIST_LINK* data_relative(signed char distance) const;
     // Steps to the next element and returns it (null for an empty list). After an
     // extract() the step goes to the element that followed the extracted one.
@@ -68,7 +80,12 @@ public:
     ELIST_LINK* move_to_last();
 
     // Removes the current element and returns it with a null link; current becomes
-    // null and iteration can go on with forward().
+    // null and iteration can go on with forward(). Null (and nothing changes) when
+    // there is no current element. Extracting the only element empties the list and
+    // clears prev and next. Records in ex_current_was_last and
+    // ex_current_was_cycle_pt whether the element was the list's last and the cycle
+    // point; when the cycle point is extracted, the element after it becomes the
+    // cycle point at the next forward().
     ELIST_LINK* extract();
     // Inserts `element` before the current one; the iterator stays where it is.
     void add_before_stay_put(ELIST_LINK* element);
@@ -79,10 +96,13 @@ public:
     // Appends `element` at the end of the list; the iterator stays where it is.
     void add_to_end(ELIST_LINK* element);
 
-    // Marks the current element as the point where a cycle over the list ends.
+    // Marks the current element as the point where a cycle over the list ends (in a
+    // gap: the element forward() reaches next).
     void mark_cycle_pt();
     // True when the list is empty, or the walk came back to the cycle point.
     bool cycled_list() const;
+    // On the first / last element, or in the gap where it was. Both are true for
+    // an empty list, so that loops waiting for either end stop.
     bool at_first() const;
     bool at_last() const;
     bool empty() const { return list == nullptr || list->empty(); }
