@@ -246,3 +246,40 @@ TEST(GdiStretch, CheckedEntryRefusesHeadersLargerThanTheirMemory) {
               2);
     EXPECT_EQ(page.picture(kLegend), (Picture{"####", "####"}));
 }
+
+TEST(GdiStretch, OneBitUnscaledMatchesPixelByPixelAtEveryBitOffset) {
+    // Whole-byte copying onto one-bit pages must agree with the per-pixel rule
+    // wherever the picture starts within a byte, including off the page.
+    std::vector<std::vector<uint32_t>> rows(3, std::vector<uint32_t>(21));
+    uint32_t seed = 7;
+    for (auto& r : rows)
+        for (auto& v : r) v = (seed = seed * 1103515245 + 12345) >> 16 & 1;
+    for (bool inverted : {false, true}) {
+        Dib d = make_dib(1, inverted ? std::vector<RGBQUAD>{q(255, 255, 255), q(0, 0, 0)} : kBlackWhite, rows);
+        for (DWORD rop : {SRCCOPY, SRCAND, SRCINVERT}) {
+            for (int x = -9; x <= 9; ++x) {
+                for (int sx : {0, 3}) {
+                    Page page(24, 3, PixelFormat::mono1);
+                    // A striped background so that SRCAND and SRCINVERT show.
+                    for (int i = 0; i < 3; ++i) page.dev->row(i)[0] = page.dev->row(i)[2] = 0x5A;
+                    Picture before = page.picture(kLegend);
+                    stretch(page.dc, d, x, 0, 21 - sx, 3, sx, 0, 21 - sx, 3, rop);
+                    Picture got = page.picture(kLegend);
+                    for (int y = 0; y < 3; ++y)
+                        for (int px = 0; px < 24; ++px) {
+                            const int src = px - x + sx;
+                            char want = before[y][px];
+                            if (src >= sx && src < 21 && px >= x) {
+                                bool white = rows[y][src] != (inverted ? 1u : 0u);
+                                bool dst_white = before[y][px] == '.';
+                                bool r = rop == SRCCOPY ? white : rop == SRCAND ? (white && dst_white) : (white != dst_white);
+                                want = r ? '.' : '#';
+                            }
+                            ASSERT_EQ(got[y][px], want) << "x=" << x << " sx=" << sx << " rop=" << std::hex << rop
+                                                        << " at " << std::dec << px << "," << y;
+                        }
+                }
+            }
+        }
+    }
+}

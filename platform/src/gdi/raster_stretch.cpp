@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cassert>
 #include <cstring>
+#include <type_traits>
 
 namespace pw {
 namespace {
@@ -115,6 +116,58 @@ struct Job {
     uint32_t mask;
 };
 
+
+// The values of one destination row from its source rows: the first row,
+// then the others ANDed or ORed in when shrinking with BLACKONWHITE / WHITEONBLACK.
+template <class Fetch>
+void build_rows(std::vector<uint32_t>& acc, std::vector<uint32_t>& tmp, const DibView& dib, int ys, int yc,
+                const Job& job, const Fetch& fetch) {
+    const size_t n = acc.size();
+    build_row(acc.data(), dib.row(ys), job.xm, fetch, job.op);
+    for (int k = 1; k < yc; ++k) {
+        build_row(tmp.data(), dib.row(ys + k), job.xm, fetch, job.op);
+        if (job.op == Combine::and_)
+            for (size_t i = 0; i < n; ++i) acc[i] &= tmp[i];
+        else
+            for (size_t i = 0; i < n; ++i) acc[i] |= tmp[i];
+    }
+}
+
+// A one-bit DIB onto a one-bit page at 1:1 without mirroring: eight pixels
+// at a time, the source bits shifted into the destination's byte grid.
+// `a`, `b`: source bit s becomes (s & a) ^ b, from the colour table.
+void mono_unscaled(RasterDevice& dev, const Job& job, uint8_t a, uint8_t b) {
+    const StretchDibCall& c = *job.call;
+    const DibView& dib = c.dib;
+    const int x0 = job.clip.left, x1 = job.clip.right;
+    const int offset = c.src.left - c.dst.left; // source x = destination x + offset
+    const uint8_t pat = (job.pat & 1) ? 0xFF : 0x00;
+    const int row_bytes = (dib.width + 7) / 8;
+    for (int dy = job.clip.top; dy < job.clip.bottom; ++dy) {
+        const uint8_t* src = dib.row(job.ym.start[static_cast<size_t>(dy - job.clip.top)]);
+        uint8_t* out = dev.row(dy);
+        auto src_byte = [&](int k) -> unsigned { return k >= 0 && k < row_bytes ? src[k] : 0u; };
+        for (int byte = x0 >> 3; byte <= (x1 - 1) >> 3; ++byte) {
+            const int base = byte * 8 + offset; // source bit under the byte's first pixel
+            const int k = base >> 3, shift = base & 7; // floor division, also for negative bases
+            unsigned s = shift ? ((src_byte(k) << shift) | (src_byte(k + 1) >> (8 - shift))) & 0xFF : src_byte(k);
+            s = (s & a) ^ b;
+            const int lo = std::max(x0, byte * 8) - byte * 8, hi = std::min(x1, byte * 8 + 8) - byte * 8;
+            const uint8_t mask = static_cast<uint8_t>((0xFF >> lo) & (0xFF << (8 - hi)));
+            const uint8_t d = out[byte];
+            uint8_t r;
+            switch (job.code) {
+            case 0xCC: r = static_cast<uint8_t>(s); break;
+            case 0x88: r = static_cast<uint8_t>(s & d); break;
+            case 0xEE: r = static_cast<uint8_t>(s | d); break;
+            case 0x66: r = static_cast<uint8_t>(s ^ d); break;
+            default: r = static_cast<uint8_t>(gdi::rop3(job.code, pat, s, d)); break;
+            }
+            out[byte] = static_cast<uint8_t>((d & ~mask) | (r & mask));
+        }
+    }
+}
+
 template <PixelFormat F, class Fetch>
 void run(RasterDevice& dev, Job& job, const Fetch& fetch) {
     const DibView& dib = job.call->dib;
@@ -134,15 +187,27 @@ void run(RasterDevice& dev, Job& job, const Fetch& fetch) {
                             bpp_bytes * static_cast<size_t>(n));
                 continue;
             }
-        } else {
-            build_row(acc.data(), dib.row(ys), job.xm, fetch, job.op);
-            for (int k = 1; k < yc; ++k) {
-                build_row(tmp.data(), dib.row(ys + k), job.xm, fetch, job.op);
-                if (job.op == Combine::and_)
-                    for (int i = 0; i < n; ++i) acc[i] &= tmp[i];
-                else
-                    for (int i = 0; i < n; ++i) acc[i] |= tmp[i];
+        } else if constexpr (F == PixelFormat::bgr24 && std::is_same_v<Fetch, FetchRgbDirect<3>>) {
+            if (job.code == 0xCC && yc == 1) {
+                // Same layout on both sides: copy the sampled pixels' bytes.
+                const uint8_t* src = dib.row(ys);
+                uint8_t* o = out + 3 * static_cast<size_t>(job.clip.left);
+                const int32_t* xs = job.xm.start.data();
+                for (int i = 0; i < n; ++i, o += 3) {
+                    const uint8_t* p = src + 3 * static_cast<size_t>(xs[i]);
+                    o[0] = p[0];
+                    o[1] = p[1];
+                    o[2] = p[2];
+                }
+                prev_start = ys;
+                prev_count = yc;
+                continue;
             }
+            build_rows(acc, tmp, dib, ys, yc, job, fetch);
+            prev_start = ys;
+            prev_count = yc;
+        } else {
+            build_rows(acc, tmp, dib, ys, yc, job, fetch);
             prev_start = ys;
             prev_count = yc;
         }
@@ -164,6 +229,14 @@ void dispatch(RasterDevice& dev, Job& job) {
                 lut[i] = map(q.rgbRed, q.rgbGreen, q.rgbBlue);
             } else {
                 lut[i] = black;
+            }
+        }
+        if constexpr (F == PixelFormat::mono1) {
+            const StretchDibCall& c = *job.call;
+            if (dib.bit_count == 1 && c.src.width() == c.dst.width() && c.src.height() == c.dst.height() &&
+                !c.flip_x && !c.flip_y) {
+                mono_unscaled(dev, job, lut[0] == lut[1] ? 0x00 : 0xFF, lut[0] ? 0xFF : 0x00);
+                return;
             }
         }
         if (dib.bit_count == 1) run<F>(dev, job, FetchLut1{lut});
