@@ -43,7 +43,11 @@ Block* find(Heap& h, void* handle) {
     return it == h.blocks.end() ? nullptr : &it->second;
 }
 
-void* zeroed(size_t n) { return n == 0 ? nullptr : std::calloc(1, n); }
+// Requests beyond this are refused before they reach the allocator (some
+// allocators, sanitizers among them, abort instead of failing on such sizes).
+constexpr size_t max_block = size_t{1} << 40;
+
+void* zeroed(size_t n) { return n == 0 || n > max_block ? nullptr : std::calloc(1, n); }
 
 }  // namespace
 
@@ -89,7 +93,7 @@ HGLOBAL WINAPI GlobalReAlloc(HGLOBAL mem, SIZE_T bytes, UINT flags) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
-    void* data = std::calloc(1, bytes);
+    void* data = zeroed(bytes);
     if (!data) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
