@@ -30,7 +30,13 @@ std::string format_log_entry(const KEL_LOG_ENTRY& entry, Verbosity verbosity) {
         default: kind = "log"; break;
         }
     }
-    std::string line = std::string("lucentra: ") + kind + ": " + entry.message;
+    // Some messages carry their own line end; one entry stays one line.
+    std::string message = entry.message;
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
+        message.pop_back();
+    for (char& c : message)
+        if (c == '\n' || c == '\r') c = ' ';
+    std::string line = std::string("lucentra: ") + kind + ": " + message;
     if (verbosity == Verbosity::Verbose) {
         char where[96];
         snprintf(where, sizeof where, " [%s:%d 0x%08X]", entry.source.c_str(), entry.line, (unsigned)entry.code);
