@@ -96,6 +96,9 @@ int EBITMAP::Initialize(int new_width, int new_height, int new_bits, float new_x
     bits = new_bits;
     xres = new_xres;
     yres = new_yres;
+    // The depth decides the kind of data until a caller says otherwise: 24 and 32
+    // bits are colour, fewer are gray.
+    type = new_bits >= 24 ? BMT_COLOUR : BMT_GRAY;
     pixels.clear();
     return KEL_OK;
 }

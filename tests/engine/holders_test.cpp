@@ -34,6 +34,10 @@ TEST(Bitmap, InitializeRefusesBadFormsAndKeepsTheOldOne) {
     EXPECT_EQ(bm.GetBitsPerPixel(), 24);
     EXPECT_EQ(bm.GetXRes(), 150);
     EXPECT_EQ(bm.GetYRes(), 150);
+    EXPECT_EQ(bm.GetBitMapType(), BMT_COLOUR);  // the depth implies the type
+    ASSERT_EQ(initialize_ebitmap(640, 480, 8, 150, &bm), 0);
+    EXPECT_EQ(bm.GetBitMapType(), BMT_GRAY);
+    ASSERT_EQ(initialize_ebitmap(640, 480, 24, 150, &bm), 0);
     struct Case {
         int width, height, bits;
     };

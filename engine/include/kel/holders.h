@@ -78,7 +78,9 @@ public:
     virtual int GetClipValue() const;
     virtual EPALETTE* GetPalette();
 
-    // Gives the bitmap its size, depth and resolution (both axes). 0, or
+    // Gives the bitmap its size, depth and resolution (both axes), and the type
+    // its depth implies (BMT_COLOUR for 24 and 32 bits, else BMT_GRAY; a caller that
+    // wants a palette image sets that afterwards). 0, or
     // KEL_ERR_BAD_ARGUMENT (bitmap unchanged) for a depth other than 1, 4, 8, 24 or
     // 32, a negative size or a line longer than INT_MAX bytes.
     int Initialize(int width, int height, int bits, float xres, float yres);
