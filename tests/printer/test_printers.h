@@ -20,7 +20,7 @@ inline const std::string& output_dir() {
         std::string cmd = "mkdir -p '" + config + "'";
         if (system(cmd.c_str()) != 0) abort();
         std::ofstream f(config + "/printers");
-        f << "[Raster600]\nkind = png\nresolutions = 300, 600\nresolution = 600\nmargins = 0\n"
+        f << "[Raster600]\nkind = png\nresolutions = 300, 600\nresolution = 600\nmargins = 0\npaper = letter\n"
              "colour = yes\noutput = "
           << d << "/raster600-%d.png\n\n";
         for (int dpi : {195, 200, 205}) {
