@@ -1,6 +1,7 @@
 // DIB sections in memory DCs, palettes, stock objects, handles, and the
 // printer-factory hook of CreateDC.
 #include "gdi_test_util.h"
+#include "pw/kernel.h"
 
 #include <gtest/gtest.h>
 
@@ -96,8 +97,10 @@ TEST(GdiObjects, SectionsWithTablesMatchTheNearestColour) {
 
     Section bad = section_info(0, 1, 24);
     void* none = reinterpret_cast<void*>(1);
+    SetLastError(0);
     EXPECT_EQ(CreateDIBSection(nullptr, bad.bmi(), DIB_RGB_COLORS, &none, nullptr, 0), nullptr);
     EXPECT_EQ(none, nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
 }
 
 TEST(GdiObjects, PalettesSelectRealizeAndDelete) {

@@ -2,6 +2,7 @@
 // brushes, pens and the stock objects. Palettes are in palette.cpp.
 #include "gdi/dc.h"
 
+#include "pw/kernel.h"
 #include "pw/raster_device.h"
 
 #include <cstring>
@@ -53,14 +54,17 @@ extern "C" {
 
 HBITMAP WINAPI CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits,
                                 HANDLE section, DWORD offset) {
+    // Failures say why through GetLastError, which callers report.
     if (bits) *bits = nullptr;
-    if (section) return nullptr; // sections over file mappings are not offered
     DcObject* d = nullptr;
-    if (dc && !(d = find_dc(dc))) return nullptr;
-    // The header alone is checked here: the pixel memory is ours to allocate
-    // (the info pointer stands in for the not-yet-existing bits).
     DibView view;
-    if (!make_dib_view(info, 0, info, 0, usage, &view)) return nullptr;
+    // The header alone is checked here: the pixel memory is ours to allocate
+    // (the info pointer stands in for the not-yet-existing bits). Sections
+    // over file mappings are not offered.
+    if (section || (dc && !(d = find_dc(dc))) || !make_dib_view(info, 0, info, 0, usage, &view)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
     try {
         auto bm = std::make_unique<BitmapObject>();
         bm->header = info->bmiHeader;
@@ -90,6 +94,7 @@ HBITMAP WINAPI CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void
         if (bits) *bits = memory;
         return static_cast<HBITMAP>(h);
     } catch (...) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
 }
