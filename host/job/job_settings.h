@@ -30,7 +30,8 @@ struct JobSettings {
     std::optional<ScaleMode> scale;          // property 3015
     float scale_percent = 100;               // with ScaleMode::Percent
     // Property 3012. Unset: each page is asked for at its own resolution (the
-    // larger of its two axes), so a scan prints at the detail it was made with.
+    // larger of its two axes), so a scan prints at the detail it was made with,
+    // but at no more than the named printer's resolution.
     std::optional<double> resolution;
     bool default_resolution = false;         // property 1075
     bool deep = true;                        // property 3017: 8-bit gray and 24-bit colour

@@ -114,7 +114,10 @@ std::string apply_settings(EDESTINATION& destination, const JobSettings& s) {
 
 }  // namespace
 
-double page_resolution(const PageInfo& page) { return std::max(page.xres, page.yres); }
+double page_resolution(const PageInfo& page, double printer_resolution) {
+    double own = std::max(page.xres, page.yres);
+    return printer_resolution > 0 ? std::min(own, printer_resolution) : own;
+}
 
 JobResult run_print_job(EDESTINATION& destination, const std::vector<JobPage>& pages, const JobSettings& settings,
                         JobObserver& observer, const std::atomic<bool>& stop) {
@@ -137,6 +140,12 @@ JobResult run_print_job(EDESTINATION& destination, const std::vector<JobPage>& p
     }
     result.reason = apply_settings(destination, settings);
     if (!result.reason.empty()) return result;
+    // Naming the printer set the bitmap resolution to the printer's: more detail
+    // than that would be sent for nothing.
+    double printer_resolution = 0;
+    EVALUE current;
+    if (!settings.printer.empty() && destination.Get(kBitmapResolution, &current) == KEL_OK)
+        printer_resolution = current.AsDouble();
 
     size_t mark = err.count();
     int r = destination.DocSetup();
@@ -166,7 +175,7 @@ JobResult run_print_job(EDESTINATION& destination, const std::vector<JobPage>& p
         mark = err.count();
 
         if (!settings.resolution && !settings.default_resolution)
-            destination.Set(kBitmapResolution, EVALUE(page_resolution(info)));
+            destination.Set(kBitmapResolution, EVALUE(page_resolution(info, printer_resolution)));
         auto region = ScanRegion::whole_page(info, number);
         destination.PassRegion(region.get());
         EHOLDER* handed = nullptr;
@@ -184,6 +193,9 @@ JobResult run_print_job(EDESTINATION& destination, const std::vector<JobPage>& p
             StoreSource source{job_page.image, job_page.page,
                                SourceWindow{0, 0, (double)info.width, (double)info.height}, false, &stop};
             store = std::make_unique<ImageStore>(source, StoreForm::of(*bitmap));
+            err.log(KEL_OK, "lucentra", __LINE__, 9, 1, 2, 4, "%s: %d x %d pixels wanted at %g dpi, %d-bit%s",
+                    job_page.label.c_str(), bitmap->GetWidth(), bitmap->GetHeight(), (double)bitmap->GetXRes(),
+                    bitmap->GetBitsPerPixel(), bitmap->GetBitMapType() == BMT_PALETTE ? " with a palette" : "");
             destination.ConnectRegion(region->object_id, store.get());
         } else if (r != KEL_NO_DATA) {
             result.reason = job_page.label + ": " + with_printer_reason(failure_since(mark));

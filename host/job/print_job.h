@@ -48,7 +48,8 @@ JobResult run_print_job(EDESTINATION& destination, const std::vector<JobPage>& p
                         JobObserver& observer, const std::atomic<bool>& stop);
 
 // The resolution a page is asked for when no --res is given: the larger of its
-// two axes, so neither loses detail.
-double page_resolution(const PageInfo& page);
+// two axes, so neither loses detail, but no more than the printer's resolution
+// (when known, else 0), which is all the paper can show.
+double page_resolution(const PageInfo& page, double printer_resolution);
 
 }  // namespace lucentra

@@ -11,7 +11,9 @@ namespace lucentra {
 bool log_entry_shown(const KEL_LOG_ENTRY& entry, Verbosity verbosity) {
     switch (verbosity) {
     case Verbosity::Quiet: return false;
-    case Verbosity::Normal: return entry.show == 2 && entry.detail != 4;
+    // Failures are not shown as they happen: the command ends with one line
+    // naming the failure that stopped the job.
+    case Verbosity::Normal: return entry.show == 2 && entry.detail != 1 && entry.detail != 4;
     case Verbosity::Verbose: return true;
     }
     return false;

@@ -4,7 +4,9 @@
 // followed, with -v, by where it came from "[edstprnt:412 0x80000068]".
 // Which entries show:
 //   quiet    none (the command still prints its one-line result)
-//   normal   entries marked to be shown to the user (show 2)
+//   normal   entries marked to be shown to the user (show 2), except failures
+//            (detail 1): the command's closing line reports the failure that
+//            stopped the job, once
 //   verbose  every entry, trace lines (detail 4) included
 // The words for the detail value: 1 error, 2 internal error, 3 note, 4 trace; an
 // entry with code 0 that is shown is a note whatever its detail.
