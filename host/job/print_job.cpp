@@ -65,10 +65,12 @@ std::string failure_since(size_t mark) {
     return "";
 }
 
-std::string with_printer_reason(std::string reason) {
+// The platform's reason says what went wrong in the user's terms ("there is no
+// printer 'X'"); the destination's log line says which step failed.
+std::string with_printer_reason(const std::string& logged) {
     std::string printer = pw_last_print_error();
-    if (!printer.empty()) reason += (reason.empty() ? "" : ": ") + printer;
-    return reason;
+    if (printer.empty()) return logged;
+    return logged.empty() ? printer : printer + " [" + logged + "]";
 }
 
 std::string hex(int code) {
@@ -235,7 +237,8 @@ JobResult run_print_job(EDESTINATION& destination, const std::vector<JobPage>& p
         result.outcome = JobOutcome::Failed;
     } else if (r != KEL_OK) {
         result.outcome = JobOutcome::Failed;
-        result.reason = with_printer_reason("the printer did not finish the document");
+        result.reason = pw_last_print_error();
+        result.reason = "the printer did not finish the document" + (result.reason.empty() ? "" : ": " + result.reason);
     } else {
         result.outcome = JobOutcome::Printed;
         result.reason.clear();

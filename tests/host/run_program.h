@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,6 +21,7 @@ namespace lucentra::test {
 struct RunResult {
     int status = -1;         // exit status; 128 + n when killed by signal n
     bool signalled = false;  // killed by a signal (a crash, unless we sent it)
+    long peak_rss_kb = 0;    // the child's peak resident memory
     std::string out, err;
 
     std::vector<std::string> err_lines() const {
@@ -61,10 +63,12 @@ inline RunResult run_program(const std::vector<std::string>& args, const std::ma
     }
     if (while_running) while_running(pid, err_path);
     int status = 0;
-    waitpid(pid, &status, 0);
+    struct rusage usage {};
+    wait4(pid, &status, 0, &usage);
     RunResult run;
     run.signalled = WIFSIGNALED(status);
     run.status = run.signalled ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
+    run.peak_rss_kb = usage.ru_maxrss;
     run.out = slurp(out_path);
     run.err = slurp(err_path);
     return run;
