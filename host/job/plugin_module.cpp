@@ -66,6 +66,10 @@ PluginModule::PluginModule(const ModuleLocation& location) : path_(location.path
 
 PluginModule::~PluginModule() {
     if (!module_) return;
+    // The module never takes a destroyed destination out of the registry; the
+    // engine that releases it does, or the registry would keep a dangling entry.
+    EREGISTRY* registry = nullptr;
+    if (destination_ && GetRegistryObject(&registry) == 0 && registry) registry->DeRegister(destination_);
     using DeleteClassFn = int (*)(int);
     auto delete_class = reinterpret_cast<DeleteClassFn>(reinterpret_cast<void*>(GetProcAddress(module_, "DeleteClass")));
     if (delete_class) delete_class(0);

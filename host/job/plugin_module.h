@@ -35,7 +35,8 @@ public:
     // Loads the module and finds its destination. Throws JobError naming the
     // file when it cannot be loaded or registers no destination.
     explicit PluginModule(const ModuleLocation& location);
-    // Releases destination 0 (DeleteClass) and unloads the module.
+    // Takes the destination out of the engine's registry, releases it
+    // (DeleteClass(0)) and unloads the module.
     ~PluginModule();
     PluginModule(const PluginModule&) = delete;
     PluginModule& operator=(const PluginModule&) = delete;

@@ -227,6 +227,12 @@ JobResult run_print_job(EDESTINATION& destination, const std::vector<JobPage>& p
         if (r != KEL_CANCELLED) destination.Cancel();
     }
 
+    // A stop that came between pages, or after the last one, has not reached the
+    // destination yet: the document is aborted here, so that it does not end well.
+    if (!failed && (cancelled || stop.load())) {
+        cancelled = true;
+        destination.Cancel();
+    }
     mark = err.count();
     r = destination.DocDone();
     if (cancelled) {
