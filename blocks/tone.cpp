@@ -10,6 +10,7 @@
 
 #include "pw/user.h"
 #include "rtfblk.h"
+#include "tone_kernels.h"
 
 namespace {
 
@@ -35,40 +36,22 @@ bool geometry(unsigned char* pixels, int bits, int rows, int width, int stride, 
 
 inline int clamp255(int v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
 
-// saturate[v + 256] == clamp255(v) for v in -256..511: with a change clamped to
-// -256..256 first, byte + change always indexes inside it.
-struct Saturate {
-    uint8_t table[768];
-    Saturate() {
-        for (int i = 0; i < 768; ++i) table[i] = (uint8_t)clamp255(i - 256);
-    }
-};
-const Saturate saturate;
-
-inline int clamp_change(int d) { return d < -256 ? -256 : (d > 256 ? 256 : d); }
-
 // Adds change[g] to the three bytes of every 24-bit pixel, g being its green
-// byte; changes are within -256..256.
-void add_by_green(unsigned char* pixels, const Geometry& g, const int16_t change[256]) {
-    const uint8_t* sat = saturate.table + 256;
-    for (unsigned y = 0; y < g.rows; ++y) {
-        unsigned char* p = pixels + (long)y * g.stride;
-        unsigned char* end = p + 3L * g.width;
-        for (; p != end; p += 3) {
-            const int d = change[p[1]];
-            p[0] = sat[p[0] + d];
-            p[1] = sat[p[1] + d];
-            p[2] = sat[p[2] + d];
-        }
+// byte, clamping to 0..255. The change is split into what is added and what is
+// taken away, so the row kernels can use saturating byte arithmetic.
+void add_by_green(unsigned char* pixels, const Geometry& g, const int change[256]) {
+    uint8_t up[256], down[256];
+    for (int v = 0; v < 256; ++v) {
+        const int d = change[v];
+        up[v] = (uint8_t)(d > 0 ? (d > 255 ? 255 : d) : 0);
+        down[v] = (uint8_t)(d < 0 ? (d < -255 ? 255 : -d) : 0);
     }
+    for (unsigned y = 0; y < g.rows; ++y) tone_kernels::add_by_green(pixels + (long)y * g.stride, g.width, up, down);
 }
 
 // Replaces every sample v of an 8-bit image by map[v].
 void map_samples(unsigned char* pixels, const Geometry& g, const uint8_t map[256]) {
-    for (unsigned y = 0; y < g.rows; ++y) {
-        unsigned char* p = pixels + (long)y * g.stride;
-        for (unsigned x = 0; x < g.width; ++x) p[x] = map[p[x]];
-    }
+    for (unsigned y = 0; y < g.rows; ++y) tone_kernels::map_bytes(pixels + (long)y * g.stride, g.width, map);
 }
 
 }  // namespace
@@ -90,14 +73,7 @@ void auto_levels(unsigned char* pixels, int bits, int rows, int width, int strid
             lo = rlo < lo ? rlo : lo;
             hi = rhi > hi ? rhi : hi;
         } else {
-            unsigned char rlo = 255, rhi = 0;
-            const unsigned char* green = row + 1;
-            for (unsigned x = 0; x < g.width; ++x, green += 3) {
-                rlo = *green < rlo ? *green : rlo;
-                rhi = *green > rhi ? *green : rhi;
-            }
-            lo = rlo < lo ? rlo : lo;
-            hi = rhi > hi ? rhi : hi;
+            tone_kernels::green_range(row, g.width, &lo, &hi);
         }
     }
     // All samples equal: there is no range to stretch (and 0 / 0 to avoid).
@@ -109,9 +85,8 @@ void auto_levels(unsigned char* pixels, int bits, int rows, int width, int strid
         for (int v = 0; v < 256; ++v) map[v] = (uint8_t)clamp255((int)((v - lo) / range * 255.0));
         map_samples(pixels, g, map);
     } else {
-        int16_t change[256];
-        for (int v = 0; v < 256; ++v)
-            change[v] = (int16_t)clamp_change((int)((v - lo) / range * 255.0) - v);
+        int change[256];
+        for (int v = 0; v < 256; ++v) change[v] = (int)((v - lo) / range * 255.0) - v;
         add_by_green(pixels, g, change);
     }
 }
@@ -133,8 +108,8 @@ void tone_curve(unsigned char* pixels, int bits, int rows, int width, int stride
             for (int v = 0; v < 256; ++v) map[v] = (uint8_t)clamp255(v + table[v] + b);
             map_samples(pixels, g, map);
         } else {
-            int16_t change[256];
-            for (int v = 0; v < 256; ++v) change[v] = (int16_t)clamp_change(table[v] + b);
+            int change[256];
+            for (int v = 0; v < 256; ++v) change[v] = table[v] + b;
             add_by_green(pixels, g, change);
         }
     }
@@ -145,17 +120,9 @@ void clip_extremes(unsigned char* pixels, int bits, int rows, int width, int str
     Geometry g;
     if (!geometry(pixels, bits, rows, width, stride, &g)) return;
     if (g.bytes_per_pixel == 3 && colour) {
-        for (unsigned y = 0; y < g.rows; ++y) {
-            unsigned char* p = pixels + (long)y * g.stride;
-            unsigned char* end = p + 3L * g.width;
-            for (; p != end; p += 3) {
-                // Near-white when all three are above 225, near-black when all
-                // three are below 20; the thresholds themselves stay.
-                const bool white = (p[0] > 225) & (p[1] > 225) & (p[2] > 225);
-                const bool black = (p[0] < 20) & (p[1] < 20) & (p[2] < 20);
-                if (white | black) p[0] = p[1] = p[2] = white ? 255 : 0;
-            }
-        }
+        // Near-white when all three bytes are above 225, near-black when all
+        // three are below 20; the thresholds themselves stay.
+        for (unsigned y = 0; y < g.rows; ++y) tone_kernels::clip_pixels(pixels + (long)y * g.stride, g.width);
         return;
     }
     // Per sample: gray images, and 8-bit images of any type (their rows hold one
