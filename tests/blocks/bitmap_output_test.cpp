@@ -18,21 +18,21 @@ using namespace blocks_test;
 
 namespace {
 
-// A block drawing `image` (engine lines, top first) through a LineStore.
+// A block drawing `lines` (engine lines, top first) through a scripted store.
 struct Drawable {
+    ESCRIPTEDSTORE store;
     RTFBLK block;
-    LineStore store;
 
     Drawable(int width, int height, int bits, std::vector<unsigned char> lines, int type = BMT_GRAY,
-             float dpi = 300) {
-        auto bm = bitmap_of(width, height, bits, dpi, type);
-        store.line_bytes = bm->GetBytesPerLine();
-        store.rows = height;
-        store.image = std::move(lines);
-        store.image.resize((size_t)store.line_bytes * height);
+             float dpi = 300)
+        : Drawable(bitmap_of(width, height, bits, dpi, type), std::move(lines)) {}
+    Drawable(std::unique_ptr<EBITMAP> bm, std::vector<unsigned char> lines)
+        : store(sized(std::move(lines), bm->GetBytesPerLine(), bm->GetHeight()), bm->GetBytesPerLine(),
+                bm->GetHeight()) {
         block.set_bitmap(bm.release());
         block.set_seq(&store);
     }
+    EBITMAP* bitmap() { return block.get_bitmap(); }
 };
 
 // Engine lines from rows of samples (8-bit) or of r, g, b triples (24-bit),
@@ -221,9 +221,11 @@ TEST_F(BitmapOutput, PaletteImageKeepsItsColoursFirstAndIsLevelledOnIndices) {
     // Palette red, blue; indices 1, 2, 1 stretch to 0, 255, 0: red, white
     // (the ramp's last entry), red.
     Drawable d(3, 1, 8, lines_of({{1, 2, 1}}, 4), BMT_PALETTE);
-    d.store.palette = EPALETTE(2);
-    d.store.palette.Set(0, COLOR_ENTRY{255, 0, 0});
-    d.store.palette.Set(1, COLOR_ENTRY{0, 0, 255});
+    // The bitmap carries the palette; the strip the store fills takes it.
+    EPALETTE* palette = d.bitmap()->GetPalette();
+    palette->SetColors(2);
+    palette->Set(0, COLOR_ENTRY{255, 0, 0});
+    palette->Set(1, COLOR_ENTRY{0, 0, 255});
     MemoryDc page(3, 1, kBackground);
     ASSERT_EQ(d.block.pull_to_dc(page.dc(), 0, 0, 3, 1, 1, nullptr), 0);
     EXPECT_EQ(page.at(0, 0), RGB(255, 0, 0));
@@ -238,7 +240,7 @@ TEST_F(BitmapOutput, PaletteImageKeepsItsColoursFirstAndIsLevelledOnIndices) {
 
     // Index 0 is the palette's first colour, index 2 the ramp's (2 x 255 / 255).
     Drawable plain(3, 1, 8, lines_of({{0, 2, 255}}, 4), BMT_PALETTE);
-    plain.store.palette = d.store.palette;
+    *plain.bitmap()->GetPalette() = *palette;
     MemoryDc page2(3, 1, kBackground);
     ASSERT_EQ(plain.block.pull_to_dc(page2.dc(), 0, 0, 3, 1, 1, nullptr), 0);
     EXPECT_EQ(page2.at(0, 0), RGB(255, 0, 0));
@@ -306,12 +308,12 @@ TEST_F(BitmapOutput, PullResultsAndStoreFailuresAreLoggedAndNothingIsDrawn) {
         Drawable d(2, 3, 8, lines_of({{0, 255}, {1, 2}, {3, 4}}, 4));
         d.store.setup_result = c.setup;
         d.store.done_result = c.done;
-        d.store.result_at = c.results;
+        d.store.pull_results = c.results;
         JournalDc journal;
         EXPECT_EQ(d.block.pull_to_dc(journal.dc(), 0, 0, 2, 3, 1, nullptr), c.expected) << c.name;
         EXPECT_EQ(messages(), c.log) << c.name;
-        EXPECT_EQ(d.store.pulls, c.pulls) << c.name << ": pulls stop at the first bad result";
-        EXPECT_EQ(d.store.dones, c.dones) << c.name;
+        EXPECT_EQ(d.store.pull_calls, c.pulls) << c.name << ": pulls stop at the first bad result";
+        EXPECT_EQ(d.store.done_calls, c.dones) << c.name;
         EXPECT_EQ(journal.stretches().size(), c.expected == KEL_OK ? 1u : 0u) << c.name;
         for (const KEL_LOG_ENTRY& e : entries_of("rtfblk")) EXPECT_EQ(e.code, c.expected) << c.name;
     }
@@ -327,7 +329,7 @@ TEST_F(BitmapOutput, DibSectionFailureIsReportedWithItsErrorAndPullsNothing) {
     const std::string head = "No memory to make bitmap to pull into, handle=0x0, buffer=0x0, errcode=";
     EXPECT_EQ(log[0].substr(0, head.size()), head);
     EXPECT_NE(log[0].find(", msg="), std::string::npos);
-    EXPECT_EQ(d.store.setups, 0);
+    EXPECT_EQ(d.store.setup_calls, 0);
     EXPECT_TRUE(journal.stretches().empty());
 }
 

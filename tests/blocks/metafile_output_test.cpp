@@ -17,15 +17,15 @@ using namespace blocks_test;
 
 namespace {
 
+// An 8-bit gray block served line by line by a scripted store.
 struct Picture {
+    ESCRIPTEDSTORE store;
     RTFBLK block;
-    LineStore store;
-    Picture(int width, int height, float dpi, std::vector<unsigned char> lines) {
-        auto bm = bitmap_of(width, height, 8, dpi, BMT_GRAY);
-        store.line_bytes = bm->GetBytesPerLine();
-        store.rows = height;
-        store.image = std::move(lines);
-        store.image.resize((size_t)store.line_bytes * height);
+    Picture(int width, int height, float dpi, std::vector<unsigned char> lines)
+        : Picture(bitmap_of(width, height, 8, dpi, BMT_GRAY), std::move(lines)) {}
+    Picture(std::unique_ptr<EBITMAP> bm, std::vector<unsigned char> lines)
+        : store(sized(std::move(lines), bm->GetBytesPerLine(), bm->GetHeight()), bm->GetBytesPerLine(),
+                bm->GetHeight()) {
         block.set_bitmap(bm.release());
         block.set_seq(&store);
     }
@@ -125,7 +125,7 @@ TEST(MetafileOutput, ResolutionIsTruncated) {
 TEST(MetafileOutput, CancelledPullHandsOutNoMetafile) {
     err.clear();
     Picture pic(4, 3, 300, {});
-    pic.store.result_at[1] = KEL_CANCELLED;
+    pic.store.pull_results[1] = KEL_CANCELLED;
     HMETAFILE mf = reinterpret_cast<HMETAFILE>(0x1234);  // must stay as it is
     short width = 0, height = 0;
     unsigned short resolution = 0;

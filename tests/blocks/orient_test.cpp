@@ -24,7 +24,7 @@ TEST(Orientation, ShiftAndTurnsOnTheExampleCanvas) {
     };
     for (const Case& c : cases) {
         auto region = rect_region(CID_COLOUR_3102, 200, 150, 300, 250);
-        region->orientation = c.code;
+        region->set_orientation(c.code);
         RTFBLK block(region.get());
         RTFBLK::canvas = make_box(100, 50, 1100, 2050);
         block.orient_region();
@@ -41,7 +41,7 @@ TEST(Orientation, ShiftAndTurnsOnTheExampleCanvas) {
 
 TEST(Orientation, NullCanvasShiftsByItsCornerAndTurnsWithoutExtent) {
     auto region = rect_region(CID_COLOUR_3102, 200, 150, 300, 250);
-    region->orientation = 2;
+    region->set_orientation(2);
     RTFBLK block(region.get());
     RTFBLK::canvas = BOX();  // (32767, 32767)-(-32767, -32767)
     block.orient_region();

@@ -23,7 +23,8 @@ TEST(RegionExtent, MeasuresAtTheAskedResolutionAndLeavesTheRegionAlone) {
 }
 
 TEST(RegionExtent, RegionWithoutRectangleMeasuresNothing) {
-    struct NoRect : TestRegion {
+    struct NoRect : EBASICREGION {
+        NoRect() : EBASICREGION(CID_GRAY_PHOTO, ERECTANGLE()) {}
         const ERECTANGLE* GetRectangle() override { return nullptr; }
     } region;
     int w = -1, h = -1;
@@ -36,11 +37,11 @@ TEST(CompareBlocks, SmallerKeyFirstThenSmallerId) {
     struct Spec {
         int key, number;
     } specs[] = {{5, 2}, {1, 9}, {5, 1}, {-3, 4}, {1, 3}};
-    std::vector<std::unique_ptr<TestRegion>> regions;
+    std::vector<std::unique_ptr<EBASICREGION>> regions;
     RTFBLK_LIST list;
     for (const Spec& s : specs) {
         regions.push_back(rect_region(CID_COLOUR_3102, 0, 0, 10, 10));
-        regions.back()->order_key = s.key;
+        regions.back()->set_order_key(s.key);
         regions.back()->number = s.number;
         list.add_to_end(new RTFBLK(regions.back().get()));
     }
@@ -53,8 +54,8 @@ TEST(CompareBlocks, SmallerKeyFirstThenSmallerId) {
 
     // Extreme keys must not overflow into the wrong sign.
     auto lo = rect_region(CID_COLOUR_3102, 0, 0, 1, 1), hi = rect_region(CID_COLOUR_3102, 0, 0, 1, 1);
-    lo->order_key = INT32_MIN;
-    hi->order_key = INT32_MAX;
+    lo->set_order_key(INT32_MIN);
+    hi->set_order_key(INT32_MAX);
     RTFBLK a(lo.get()), b(hi.get());
     RTFBLK* pa = &a;
     RTFBLK* pb = &b;

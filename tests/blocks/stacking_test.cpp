@@ -17,7 +17,7 @@ class Page {
 public:
     RTFBLK_LIST list;
 
-    void add(std::unique_ptr<TestRegion> region) {
+    void add(std::unique_ptr<EBASICREGION> region) {
         region->number = 'A' + (int)regions_.size();
         list.add_to_end(new RTFBLK(region.get()));
         regions_.push_back(std::move(region));
@@ -34,15 +34,15 @@ public:
     }
 
 private:
-    std::vector<std::unique_ptr<TestRegion>> regions_;
+    std::vector<std::unique_ptr<EBASICREGION>> regions_;
 };
 
-std::unique_ptr<TestRegion> shape(CLASS_ID cls, std::vector<EPOINT> at300, int subtype = 0) {
+std::unique_ptr<EBASICREGION> shape(CLASS_ID cls, std::vector<EPOINT> at300, int subtype = 0) {
     auto r = region_with(cls, at300);
-    r->subtype = subtype;
+    r->set_subtype(subtype);
     return r;
 }
-std::unique_ptr<TestRegion> rect(CLASS_ID cls, float l, float t, float r, float b, int subtype = 0) {
+std::unique_ptr<EBASICREGION> rect(CLASS_ID cls, float l, float t, float r, float b, int subtype = 0) {
     return shape(cls, {{l, t}, {r, t}, {r, b}, {l, b}}, subtype);
 }
 
