@@ -4,7 +4,8 @@
 // Every per-sample computation is a function of one byte (or of the green byte
 // and one more), so each step first fills a small table on the stack and then
 // makes one pass of lookups over the image: no allocation, no floating point
-// per pixel, and the sine evaluated 256 times per call.
+// per pixel, and the sine evaluated 256 times per call. The passes over rows
+// are the kernels of tone_kernels.cpp.
 #include <cmath>
 #include <cstdint>
 
