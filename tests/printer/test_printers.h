@@ -30,6 +30,8 @@ inline const std::string& output_dir() {
         f << "[Sorted]\nkind = png\nresolutions = 600, 300x300, 1200x600\nresolution = 600\nmargins = 0\n"
              "colour = yes\noutput = "
           << d << "/sorted-%d.png\n";
+        f << "[Stable]\nkind = png\nresolutions = 300, 300x150\nmargins = 0\ncolour = yes\noutput = " << d
+          << "/stable-%d.png\n";
         f.close();
         setenv("XDG_CONFIG_HOME", (d + "/config").c_str(), 1);
         return d;

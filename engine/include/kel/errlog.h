@@ -54,7 +54,9 @@ private:
 };
 
 // The engine's one log object.
-extern KEL_API KEL_ERR err;
+// Its link name is "kel_err": the C library exports a function err(3), which would
+// otherwise take the object's place for any module that finds the C library first.
+extern KEL_API KEL_ERR err __asm__("kel_err");
 
 // An engine error kind holding one text. error() reports it to the log (code
 // KEL_ERR_GENERAL, source = caller, label 9, show 2, the given action, detail 1);
