@@ -30,6 +30,7 @@ struct PrintOptions {
     double dpi = 300;               // --dpi
     bool quiet = false, verbose = false;
     std::string log;                // --log FILE
+    bool trace = false;             // --trace: every drawing call on the printer, on stderr
 };
 
 int print_command(const PrintOptions& options);

@@ -43,6 +43,7 @@ int main(int argc, char** argv) {
     print->add_flag("-q,--quiet", p.quiet, "Show nothing but the result line");
     print->add_flag("-v,--verbose", p.verbose, "Show every log entry, trace lines included");
     print->add_option("--log", p.log, "Write every log entry to FILE as JSON lines");
+    print->add_flag("--trace", p.trace, "Show every drawing call made on the printer, one line each, on stderr");
 
     CLI::App* printers = app.add_subcommand("printers", "List every printer: resolutions, paper, printable area, colour");
 

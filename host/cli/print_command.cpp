@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 
@@ -103,6 +104,7 @@ int print_command(const PrintOptions& o) {
         settings.printer = default_printer_name();
     }
     if (!o.output.empty()) pw_set_print_output(o.output.c_str());
+    if (o.trace) pw_set_printer_trace([](const std::string& line) { std::fprintf(stderr, "trace: %s\n", line.c_str()); });
 
     std::unique_ptr<PluginModule> module;
     try {

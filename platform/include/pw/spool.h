@@ -19,6 +19,7 @@
 // platform's layout, so code that computes offsets into them works unchanged.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -246,6 +247,11 @@ extern "C" PW_EXPORT const char* pw_last_print_error();
 // Sends every file printer's output to `path` instead of its configured file
 // (the host's --output). NULL or "" goes back to the configured files.
 extern "C" PW_EXPORT void pw_set_print_output(const char* path);
+
+// Traces every printer DC made from now on: each call on it is handed to `sink`
+// as one line (the journal device's format) before it reaches the printer. An
+// empty function stops tracing for DCs made afterwards.
+PW_EXPORT void pw_set_printer_trace(std::function<void(const std::string&)> sink);
 
 // Makes `name` the default printer of this process (the dialogs' "default", the
 // DN_DEFAULTPRN flag, GetDefaultPrinterA). NULL or "" goes back to the configured

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "print/catalogue.h"
+#include "print/trace.h"
+#include "pw/journal_device.h"
 #include "print/devmode.h"
 #include "print/last_error.h"
 #include "print/pdf_device.h"
@@ -52,7 +54,13 @@ std::unique_ptr<Device> make_printer_device(const char* driver, const char* devi
         return nullptr;
     }
     try {
-        return device_for(*printer, settings_from(*printer, devmode));
+        auto made = device_for(*printer, settings_from(*printer, devmode));
+        if (made) {
+            // With a trace requested, every call on the printer is written out
+            // on its way to the printer's own device.
+            if (auto sink = printer_trace_sink()) return std::make_unique<JournalDevice>(std::move(made), sink);
+        }
+        return made;
     } catch (const std::exception& e) {
         set_print_error("printer '" + printer->name + "': " + e.what());
         return nullptr;

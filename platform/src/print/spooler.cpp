@@ -1,4 +1,5 @@
 // The spooler calls: they work on any DC and hand the document to its device.
+#include "pw/journal_device.h"
 #include "print/last_error.h"
 #include "print/printer_device.h"
 
@@ -47,7 +48,10 @@ int AbortDoc(HDC hdc) {
 }
 
 int SetAbortProc(HDC hdc, ABORTPROC proc) {
-    auto* printer = dynamic_cast<PrinterDevice*>(pw_dc_device(hdc));
+    Device* device = pw_dc_device(hdc);
+    // A traced printer: the journal passes everything on to the printer itself.
+    if (auto* journal = dynamic_cast<JournalDevice*>(device)) device = journal->target();
+    auto* printer = dynamic_cast<PrinterDevice*>(device);
     if (!printer) {
         set_print_error("SetAbortProc needs a printer's device context");
         return SP_ERROR;
