@@ -6,18 +6,10 @@
 #include <cmath>
 #include <vector>
 
-#include "kel/errlog.h"
 #include "rtfblk.h"
 #include "pw/user.h"
 
 namespace {
-
-// The C library also exports a symbol named `err` (the err(3) function). A
-// program that never names the engine's log object does not bind libkel ahead
-// of the C library, and the log's constructor then runs on the function: this
-// reference keeps the program's binding right until the engine's symbol stops
-// clashing.
-[[maybe_unused]] KEL_ERR* const engine_log = &err;
 
 constexpr unsigned char kPad = 0xEE;
 
