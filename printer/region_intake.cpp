@@ -77,7 +77,7 @@ int EDESTIN_PRINTER::WantsData(int region_id, EHOLDER** holder) {
         EBEZIERS* kept = new (std::nothrow) EBEZIERS;
         if (!kept) return PW_LOG("edstprnt", KEL_ERR_NO_MEMORY, 9, 1, 2, "No memory for output holder");
         // A repeated request replaces the holder; the one it replaces is released.
-        delete block->get_holder();
+        block->drop_holder();
         block->set_beziers(kept);
         EBEZIERS* out = new (std::nothrow) EBEZIERS;
         if (!out) return PW_LOG("edstprnt", KEL_ERR_NO_MEMORY, 9, 1, 2, "No memory for output holder");
@@ -108,7 +108,7 @@ int EDESTIN_PRINTER::WantsData(int region_id, EHOLDER** holder) {
     if (form.type >= 0) kept->SetBitMapType(form.type);
     kept->SetPadLine(2);
     kept->SetClipValue(255);
-    delete block->get_holder();
+    block->drop_holder();
     block->set_bitmap(kept);
 
     EBITMAP* out = new (std::nothrow) EBITMAP(kept);
