@@ -191,6 +191,35 @@ TEST_F(PageOutput, LineArtIsDrawnOverThePhotoItCovers) {
     EXPECT_NEAR(page.gray(900, 900), 128, 40);      // photo alone
 }
 
+// The journal of the printer's calls: covered blocks first, and the raster
+// operation and stretch mode each depth calls for.
+TEST_F(PageOutput, TheJournalShowsOrderOperationsAndModes) {
+    std::vector<std::string> lines;
+    pw_set_printer_trace([&](const std::string& line) { lines.push_back(line); });
+    open("Raster600");
+    pw_set_printer_trace({});
+    d.deep_bitmaps = 1;
+    Store photo, text;
+    Region* t = add(new Region(CID_LINE_ART, {}, 0, 0, 300, 300), &text);
+    Region* p = add(new Region(CID_GRAY_PHOTO, {CID_COLOUR_3102}, 0, 0, 600, 600), &photo);
+    t->order_key = 0;
+    p->order_key = 1;
+    want_all();
+    ASSERT_EQ(d.Sink(nullptr), 0);
+    std::vector<std::string> draws;
+    for (const auto& l : lines)
+        if (l.rfind("SetStretchBltMode", 0) == 0 || l.rfind("StretchDIBits", 0) == 0) draws.push_back(l);
+    ASSERT_EQ(draws.size(), 4u);
+    // The photo (8 bits: colour on colour, copied) comes before the text that covers it
+    // (1 bit: black kept when shrinking, ANDed so white is transparent).
+    EXPECT_EQ(draws[0], "SetStretchBltMode 3");
+    EXPECT_NE(draws[1].find("dib=1200x1200x8 "), std::string::npos) << draws[1];
+    EXPECT_NE(draws[1].find("rop=0x00CC0020"), std::string::npos) << draws[1];
+    EXPECT_EQ(draws[2], "SetStretchBltMode 1");
+    EXPECT_NE(draws[3].find("dib=300x300x1 "), std::string::npos) << draws[3];
+    EXPECT_NE(draws[3].find("rop=0x008800C6"), std::string::npos) << draws[3];
+}
+
 TEST_F(PageOutput, MonitorCancellingAtStartDrawsNothing) {
     open("Raster600");
     Store s;
