@@ -218,6 +218,7 @@ TEST_F(PageOutput, TheJournalShowsOrderOperationsAndModes) {
     EXPECT_EQ(draws[2], "SetStretchBltMode 1");
     EXPECT_NE(draws[3].find("dib=300x300x1 "), std::string::npos) << draws[3];
     EXPECT_NE(draws[3].find("rop=0x008800C6"), std::string::npos) << draws[3];
+    EXPECT_EQ(d.DocDone(), 0);  // while `lines` still takes the trace
 }
 
 TEST_F(PageOutput, MonitorCancellingAtStartDrawsNothing) {
