@@ -34,12 +34,12 @@ TEST(RegionExtent, RegionWithoutRectangleMeasuresNothing) {
 }
 
 TEST(CompareBlocks, SmallerKeyFirstThenSmallerId) {
-    struct Spec {
+    struct Case {
         int key, number;
-    } specs[] = {{5, 2}, {1, 9}, {5, 1}, {-3, 4}, {1, 3}};
+    } cases[] = {{5, 2}, {1, 9}, {5, 1}, {-3, 4}, {1, 3}};
     std::vector<std::unique_ptr<EBASICREGION>> regions;
     RTFBLK_LIST list;
-    for (const Spec& s : specs) {
+    for (const Case& s : cases) {
         regions.push_back(rect_region(CID_COLOUR_3102, 0, 0, 10, 10));
         regions.back()->set_order_key(s.key);
         regions.back()->number = s.number;
