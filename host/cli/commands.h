@@ -33,7 +33,19 @@ struct PrintOptions {
     bool trace = false;             // --trace: every drawing call on the printer, on stderr
 };
 
+struct MetafileOptions {
+    std::string layout;             // LAYOUT (JSON layout or PAGE-XML)
+    std::string region;             // --region: a region's number, or its name / PAGE-XML id
+    int page = 1;                   // --page
+    std::string output;             // -o / --output
+    std::optional<double> res;      // --res: base resolution, default the scan's
+    bool deep = true;               // --deep / --no-deep
+    double dpi = 300;               // --dpi
+};
+
 int print_command(const PrintOptions& options);
+// Renders one bitmap region of a layout into a Windows metafile (.wmf).
+int metafile_command(const MetafileOptions& options);
 int printers_command();
 // The versions of lucentra and of the printer module it would load.
 int version_command();

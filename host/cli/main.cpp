@@ -12,8 +12,10 @@ int main(int argc, char** argv) {
     app.add_flag("--version", version, "Show the versions of lucentra and of the printer module, then stop");
 
     PrintOptions p;
-    CLI::App* print = app.add_subcommand("print", "Print scans, one page per image page");
-    print->add_option("INPUT", p.inputs, "Scans to print, in order (a multi-page TIFF gives all its pages)")
+    CLI::App* print = app.add_subcommand("print", "Print scans, one page per image page, or the pages of layouts");
+    print->add_option("INPUT", p.inputs,
+                      "Scans to print, in order (a multi-page TIFF gives all its pages), or layout files "
+                      "(JSON layouts, PAGE-XML) that divide scans into typed regions")
         ->required();
     print->add_option("--printer", p.printer,
                       "A built-in printer (\"PDF\", \"PNG\", \"Fax\"), a CUPS queue or an ipp:// URI; "
@@ -45,6 +47,18 @@ int main(int argc, char** argv) {
     print->add_option("--log", p.log, "Write every log entry to FILE as JSON lines");
     print->add_flag("--trace", p.trace, "Show every drawing call made on the printer, one line each, on stderr");
 
+    MetafileOptions m;
+    CLI::App* metafile = app.add_subcommand("metafile", "Render one bitmap region of a layout into a Windows metafile");
+    metafile->add_option("LAYOUT", m.layout, "A JSON layout or PAGE-XML file")->required();
+    metafile->add_option("--region", m.region, "The region: its number, or its name (PAGE-XML: its id)")->required();
+    metafile->add_option("--page", m.page, "The layout's page (default 1)")->check(CLI::PositiveNumber);
+    metafile->add_option("-o,--output", m.output, "The metafile to write (.wmf)")->required();
+    metafile->add_option("--res", m.res, "Resolution of photos, dots per inch (default: the scan's)")
+        ->check(CLI::Range(12.0, 9600.0));
+    metafile->add_flag("--deep,!--no-deep", m.deep, "8-bit gray and 24-bit colour (the default); --no-deep: 4 and 8 bits");
+    metafile->add_option("--dpi", m.dpi, "Resolution of scans that state none (default 300)")
+        ->check(CLI::Range(10.0, 20000.0));
+
     CLI::App* printers = app.add_subcommand("printers", "List every printer: resolutions, paper, printable area, colour");
 
     try {
@@ -55,6 +69,7 @@ int main(int argc, char** argv) {
     if (version) return version_command();
     if (print->parsed()) return print_command(p);
     if (printers->parsed()) return printers_command();
+    if (metafile->parsed()) return metafile_command(m);
     fprintf(stderr, "%s", app.help().c_str());
     return kRefused;
 }

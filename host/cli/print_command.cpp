@@ -12,6 +12,7 @@
 #include "job/job_error.h"
 #include "job/plugin_module.h"
 #include "job/print_job.h"
+#include "layout/load_layout.h"
 #include "pw/commdlg.h"
 #include "pw/spool.h"
 #include "ui/interrupt.h"
@@ -80,6 +81,22 @@ int print_command(const PrintOptions& o) {
     decode.fallback_dpi = o.dpi;
     std::vector<JobPage> pages;
     for (const std::string& input : o.inputs) {
+        if (is_layout_file(input)) {
+            // A layout is checked whole (every scan, every region) here, before
+            // the document starts.
+            std::shared_ptr<const Layout> layout;
+            try {
+                layout = std::make_shared<const Layout>(load_layout(input, decode));
+            } catch (const LayoutError& e) {
+                return refuse(e.what());
+            }
+            for (const LayoutPage& page : layout->pages) {
+                std::string label = layout->pages.size() > 1 ? input + " " + page.label : input;
+                // The job page shares the layout's lifetime through the aliasing pointer.
+                pages.push_back({page.image, page.scan_page, label, std::shared_ptr<const LayoutPage>(layout, &page)});
+            }
+            continue;
+        }
         std::shared_ptr<const ImageFile> image;
         try {
             image = open_image(input, decode);
@@ -87,7 +104,8 @@ int print_command(const PrintOptions& o) {
             return refuse(e.what());
         }
         for (int i = 0; i < image->page_count(); ++i)
-            pages.push_back({image, i, image->page_count() > 1 ? input + " page " + std::to_string(i + 1) : input});
+            pages.push_back(
+                {image, i, image->page_count() > 1 ? input + " page " + std::to_string(i + 1) : input, nullptr});
     }
 
     // Who answers the Print dialog, and which printer.

@@ -13,11 +13,15 @@
 
 namespace lucentra {
 
-// One page to print: page `page` of `image`.
+struct LayoutPage;
+
+// One page to print: page `page` of `image`; with `layout`, the regions that
+// layout page describes instead of the whole scanned page.
 struct JobPage {
     std::shared_ptr<const ImageFile> image;
     int page = 0;
     std::string label;  // for progress lines, e.g. "scan.tif page 2"
+    std::shared_ptr<const LayoutPage> layout;
 };
 
 enum class ScaleMode { Actual = 1, Fit = 2, Percent = 3 };

@@ -4,12 +4,12 @@
 #include <cmath>
 #include <memory>
 
+#include "job/page_regions.h"
 #include "job/scan_region.h"
 #include "kel/errlog.h"
 #include "kel/holders.h"
 #include "kel/values.h"
 #include "pw/spool.h"
-#include "store/image_store.h"
 
 namespace lucentra {
 namespace {
@@ -126,7 +126,7 @@ JobResult run_print_job(EDESTINATION& destination, const std::vector<JobPage>& p
     JobResult result;
     result.pages = (int)pages.size();
     for (const JobPage& p : pages) {
-        const PageInfo& info = p.image->page(p.page);
+        const PageInfo& info = p.layout ? p.layout->info : p.image->page(p.page);
         double w = info.width / info.xres, h = info.height / info.yres;
         if (w > kMaxPageInches || h > kMaxPageInches) {
             char text[160];
@@ -170,7 +170,7 @@ JobResult run_print_job(EDESTINATION& destination, const std::vector<JobPage>& p
             break;
         }
         const JobPage& job_page = pages[i];
-        const PageInfo& info = job_page.image->page(job_page.page);
+        const PageInfo& info = job_page.layout ? job_page.layout->info : job_page.image->page(job_page.page);
         const int number = (int)i + 1;
         observer.page_started(number, (int)pages.size(), job_page.label);
         monitor.page = number;
@@ -178,42 +178,51 @@ JobResult run_print_job(EDESTINATION& destination, const std::vector<JobPage>& p
 
         if (!settings.resolution && !settings.default_resolution)
             destination.Set(kBitmapResolution, EVALUE(page_resolution(info, printer_resolution)));
-        auto region = ScanRegion::whole_page(info, number);
-        destination.PassRegion(region.get());
-        EHOLDER* handed = nullptr;
-        r = destination.WantsData(region->object_id, &handed);
-        std::unique_ptr<EHOLDER> output(handed);  // the engine's to delete, after the page
-        std::unique_ptr<ImageStore> store;
-        if (r == KEL_WANT_DATA) {
-            auto* bitmap = dynamic_cast<EBITMAP*>(output.get());
-            if (!bitmap) {
-                result.reason = job_page.label + ": the destination asked for outlines of a scanned page";
+        // Every region is passed before the first WantsData: the destination
+        // lays the page out over all of them.
+        PageRegions regions(job_page);
+        for (size_t k = 0; k < regions.size(); ++k) destination.PassRegion(regions.region(k));
+        std::vector<std::unique_ptr<EHOLDER>> outputs;  // the engine's to delete, after the page
+        for (size_t k = 0; k < regions.size() && !failed; ++k) {
+            EHOLDER* handed = nullptr;
+            r = destination.WantsData(regions.region(k)->object_id, &handed);
+            outputs.emplace_back(handed);
+            if (r == KEL_NO_DATA) continue;
+            if (r != KEL_WANT_DATA) {
+                result.reason = job_page.label + ": " + with_printer_reason(failure_since(mark));
                 failed = true;
-                destination.Cancel();
                 break;
             }
-            StoreSource source{job_page.image, job_page.page,
-                               SourceWindow{0, 0, (double)info.width, (double)info.height}, false, &stop};
-            store = std::make_unique<ImageStore>(source, StoreForm::of(*bitmap));
-            err.log(KEL_OK, "lucentra", __LINE__, 9, 1, 2, 4, "%s: %d x %d pixels wanted at %g dpi, %d-bit%s",
-                    job_page.label.c_str(), bitmap->GetWidth(), bitmap->GetHeight(), (double)bitmap->GetXRes(),
-                    bitmap->GetBitsPerPixel(), bitmap->GetBitMapType() == BMT_PALETTE ? " with a palette" : "");
-            destination.ConnectRegion(region->object_id, store.get());
-        } else if (r != KEL_NO_DATA) {
-            result.reason = job_page.label + ": " + with_printer_reason(failure_since(mark));
-            failed = true;
+            std::string problem;
+            ESTORE* store = regions.make_store(k, handed, &stop, &problem);
+            if (!store) {
+                result.reason = job_page.label + ": " + problem;
+                failed = true;
+                break;
+            }
+            if (auto* bitmap = dynamic_cast<EBITMAP*>(handed))
+                err.log(KEL_OK, "lucentra", __LINE__, 9, 1, 2, 4, "%s, %s: %d x %d pixels wanted at %g dpi, %d-bit%s",
+                        job_page.label.c_str(), regions.label(k).c_str(), bitmap->GetWidth(), bitmap->GetHeight(),
+                        (double)bitmap->GetXRes(), bitmap->GetBitsPerPixel(),
+                        bitmap->GetBitMapType() == BMT_PALETTE ? " with a palette" : "");
+            destination.ConnectRegion(regions.region(k)->object_id, store);
+        }
+        if (failed) {
             destination.Cancel();
             break;
         }
 
         r = destination.Sink(&monitor);
         if (r == KEL_OK || r == KEL_WARN_LOST_OUTLINE) {
+            if (r == KEL_WARN_LOST_OUTLINE)
+                err.log(r, "lucentra", __LINE__, 9, 2, 2, 3, "%s: part of an outline drawing could not be drawn",
+                        job_page.label.c_str());
             ++result.pages_printed;
             observer.page_finished(number, (int)pages.size());
             continue;
         }
-        if (store && !store->error().empty()) {
-            result.reason = store->error();
+        if (!regions.store_error().empty()) {
+            result.reason = regions.store_error();
             failed = true;
         } else if (r == KEL_CANCELLED && stop.load()) {
             cancelled = true;

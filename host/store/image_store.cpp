@@ -62,6 +62,9 @@ int ImageStore::Setup() {
             std::vector<uint8_t> row((size_t)form_.width * survey->channels());
             for (int y = 0; y < form_.height; ++y) {
                 survey->next(row.data());
+                if (source_.mask)
+                    source_.mask->whiten_row(source_.window, form_.width, form_.height, y, row.data(),
+                                             survey->channels());
                 builder.add_row(row.data(), form_.width, survey->channels());
             }
             palette_ = builder.finish();
@@ -85,6 +88,9 @@ int ImageStore::Setup() {
 int ImageStore::fill_line(EBITMAP* bitmap, unsigned char* line) {
     try {
         resampler_->next(row_.data());
+        if (source_.mask)
+            source_.mask->whiten_row(source_.window, form_.width, form_.height, resampler_->rows_done() - 1,
+                                     row_.data(), resampler_->channels());
     } catch (const DecodeError& e) {
         return fail(KEL_ERR_IO, e.what());
     }

@@ -34,6 +34,7 @@
 #include "kel/holders.h"
 #include "store/line_packer.h"
 #include "store/palette_map.h"
+#include "store/polygon_mask.h"
 #include "store/resampler.h"
 
 namespace lucentra {
@@ -46,6 +47,9 @@ struct StoreSource {
     // When given and set (the user asked to stop the job), every Pull answers
     // KEL_CANCELLED. Owned by the caller; must outlive the store.
     const std::atomic<bool>* stop = nullptr;
+    // When given, pixels outside this polygon (scan pixels) are produced white:
+    // a layout's region is printed masked to its outline.
+    std::shared_ptr<const PolygonMask> mask;
 };
 
 // The form a store produces: what GetWidth, GetHeight, GetBitsPerPixel and
