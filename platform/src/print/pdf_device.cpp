@@ -1,8 +1,5 @@
 #include "print/pdf_device.h"
 
-#include <cairo-pdf.h>
-#include <cairo.h>
-
 #include <cstdlib>
 #include <ctime>
 
@@ -12,43 +9,34 @@
 namespace pw::print {
 namespace {
 
-void set_colour(cairo_t* cr, uint32_t rgb) {
-    cairo_set_source_rgb(cr, ((rgb >> 16) & 0xFF) / 255.0, ((rgb >> 8) & 0xFF) / 255.0, (rgb & 0xFF) / 255.0);
-}
-
-void set_colorref(cairo_t* cr, COLORREF c) {
-    cairo_set_source_rgb(cr, GetRValue(c) / 255.0, GetGValue(c) / 255.0, GetBValue(c) / 255.0);
-}
-
-// A surface pattern that maps the picture onto `dst` (device pixels), mirrored as
-// the call says, sampled without interpolation.
-cairo_pattern_t* placed(cairo_surface_t* image, const StretchDibCall& call) {
-    cairo_pattern_t* pattern = cairo_pattern_create_for_surface(image);
-    const double sx = static_cast<double>(call.src.width()) / call.dst.width();
-    const double sy = static_cast<double>(call.src.height()) / call.dst.height();
-    // The pattern matrix maps page space to picture space.
-    cairo_matrix_t m;
-    cairo_matrix_init(&m, call.flip_x ? -sx : sx, 0, 0, call.flip_y ? -sy : sy,
-                      call.flip_x ? call.dst.right * sx : -call.dst.left * sx,
-                      call.flip_y ? call.dst.bottom * sy : -call.dst.top * sy);
-    cairo_pattern_set_matrix(pattern, &m);
-    cairo_pattern_set_filter(pattern, CAIRO_FILTER_NEAREST);
-    cairo_pattern_set_extend(pattern, CAIRO_EXTEND_NONE);
-    return pattern;
-}
-
-// Creation date of the document: fixed by SOURCE_DATE_EPOCH when it is set, so that
-// the same document gives the same bytes (tests, reproducible output).
-bool fixed_date(char* out, size_t size) {
-    const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
-    if (!epoch || !*epoch) return false;
-    char* end = nullptr;
-    long long secs = std::strtoll(epoch, &end, 10);
-    if (*end || secs < 0) return false;
-    time_t t = static_cast<time_t>(secs);
+// Creation date of the document in PDF form: fixed by SOURCE_DATE_EPOCH when it
+// is set, so that the same document gives the same bytes (tests, reproducible
+// output); else now.
+std::string creation_date() {
+    time_t t = std::time(nullptr);
+    if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH"); epoch && *epoch) {
+        char* end = nullptr;
+        long long secs = std::strtoll(epoch, &end, 10);
+        if (!*end && secs >= 0) t = static_cast<time_t>(secs);
+    }
     struct tm tm;
-    if (!gmtime_r(&t, &tm)) return false;
-    return std::strftime(out, size, "%Y-%m-%dT%H:%M:%SZ", &tm) > 0;
+    char out[32];
+    if (!gmtime_r(&t, &tm) || !std::strftime(out, sizeof out, "D:%Y%m%d%H%M%SZ", &tm)) return {};
+    return out;
+}
+
+void numbers(std::string* out, std::initializer_list<double> values, const char* op) {
+    for (double v : values) {
+        pdf_number(out, v);
+        out->push_back(' ');
+    }
+    out->append(op);
+    out->push_back('\n');
+}
+
+// Sets the fill colour (0x00RRGGBB).
+void colour_op(std::string* out, uint32_t rgb) {
+    numbers(out, {((rgb >> 16) & 0xFF) / 255.0, ((rgb >> 8) & 0xFF) / 255.0, (rgb & 0xFF) / 255.0}, "rg");
 }
 
 }  // namespace
@@ -58,28 +46,14 @@ PdfPrinterDevice::PdfPrinterDevice(Printer printer, JobSettings settings, int bi
 
 PdfPrinterDevice::~PdfPrinterDevice() { discard_document(); }
 
-cairo_status_t PdfPrinterDevice::write_cb(void* self, const unsigned char* data, unsigned int length) {
-    auto* d = static_cast<PdfPrinterDevice*>(self);
-    if (d->discarding_) return CAIRO_STATUS_SUCCESS;
-    FILE* out = d->file_ ? d->file_->stream() : d->spool_;
-    if (!out || std::fwrite(data, 1, length, out) != length) {
-        d->write_failed_ = true;
-        return CAIRO_STATUS_WRITE_ERROR;
-    }
-    return CAIRO_STATUS_SUCCESS;
-}
-
-bool PdfPrinterDevice::cairo_ok(std::string* why) {
-    cairo_status_t st = cr_ ? cairo_status(cr_) : CAIRO_STATUS_NULL_POINTER;
-    if (st == CAIRO_STATUS_SUCCESS && surface_) st = cairo_surface_status(surface_);
-    if (st == CAIRO_STATUS_SUCCESS && !write_failed_) return true;
-    *why = write_failed_ ? "the PDF could not be written" : std::string("PDF output failed: ") + cairo_status_to_string(st);
+bool PdfPrinterDevice::written(std::string* why) {
+    if (pdf_ && pdf_->ok()) return true;
+    *why = "the PDF could not be written";
     return false;
 }
 
 bool PdfPrinterDevice::begin_document(std::string* why) {
-    write_failed_ = false;
-    discarding_ = false;
+    FILE* out = nullptr;
     if (printer().kind == Kind::ipp) {
         std::string gone = ipp_printer_answers(printer());
         if (!gone.empty()) {
@@ -91,20 +65,16 @@ bool PdfPrinterDevice::begin_document(std::string* why) {
             *why = "no room for a temporary file to spool the document";
             return false;
         }
+        out = spool_;
     } else {
         file_ = OutputFile::open(output_target(printer(), doc(), ".pdf"), why);
         if (!file_) return false;
+        out = file_->stream();
     }
-    const JobSettings& s = settings();
-    surface_ = cairo_pdf_surface_create_for_stream(&PdfPrinterDevice::write_cb, this,
-                                                   s.physical_width() * 72.0 / s.resolution.x,
-                                                   s.physical_height() * 72.0 / s.resolution.y);
-    cr_ = cairo_create(surface_);
-    cairo_pdf_surface_set_metadata(surface_, CAIRO_PDF_METADATA_TITLE, doc().name.c_str());
-    cairo_pdf_surface_set_metadata(surface_, CAIRO_PDF_METADATA_CREATOR, "Pagewright");
-    char date[32];
-    if (fixed_date(date, sizeof date)) cairo_pdf_surface_set_metadata(surface_, CAIRO_PDF_METADATA_CREATE_DATE, date);
-    if (!cairo_ok(why)) {
+    pdf_ = std::make_unique<PdfWriter>(out);
+    pages_object_ = pdf_->reserve();
+    page_objects_.clear();
+    if (!written(why)) {
         discard_document();
         return false;
     }
@@ -113,33 +83,77 @@ bool PdfPrinterDevice::begin_document(std::string* why) {
 
 bool PdfPrinterDevice::begin_page(std::string* why) {
     const JobSettings& s = settings();
-    cairo_pdf_surface_set_size(surface_, s.physical_width() * 72.0 / s.resolution.x,
-                               s.physical_height() * 72.0 / s.resolution.y);
-    cairo_save(cr_);
-    // Page space is device pixels from the printable area's corner, as GDI sees it.
-    cairo_scale(cr_, 72.0 / s.resolution.x, 72.0 / s.resolution.y);
-    cairo_translate(cr_, s.offset_x(), s.offset_y());
-    cairo_rectangle(cr_, 0, 0, s.printable_width(), s.printable_height());
-    cairo_clip(cr_);
-    return cairo_ok(why);
+    content_.clear();
+    images_.clear();
+    multiply_ = screen_ = difference_ = false;
+    // Page space is device pixels from the printable area's corner, y down, as GDI
+    // sees it; the PDF's is points from the paper's lower left corner, y up.
+    const double sx = 72.0 / s.resolution.x, sy = 72.0 / s.resolution.y;
+    const double height = s.physical_height() * sy;
+    content_ = "q\n";
+    numbers(&content_, {sx, 0, 0, -sy, s.offset_x() * sx, height - s.offset_y() * sy}, "cm");
+    numbers(&content_, {0, 0, static_cast<double>(s.printable_width()), static_cast<double>(s.printable_height())},
+            "re W n");
+    return written(why);
 }
 
 bool PdfPrinterDevice::finish_page(std::string* why) {
-    cairo_restore(cr_);
-    cairo_show_page(cr_);
-    return cairo_ok(why);
+    const JobSettings& s = settings();
+    content_ += "Q\n";
+    FlateStream content;
+    if (!deflate_bytes(content_, &content)) {
+        *why = "no memory to finish the PDF page";
+        return false;
+    }
+    const int contents = pdf_->reserve(), page = pdf_->reserve();
+    pdf_->stream(contents, "/Filter /FlateDecode", content);
+    std::string resources = "<<";
+    if (!images_.empty()) {
+        resources += "/XObject <<";
+        for (const auto& [name, number] : images_) resources += "/" + name + " " + std::to_string(number) + " 0 R ";
+        resources += ">> ";
+    }
+    if (multiply_ || screen_ || difference_) {
+        resources += "/ExtGState <<";
+        if (multiply_) resources += "/Multiply <</BM /Multiply>> ";
+        if (screen_) resources += "/Screen <</BM /Screen>> ";
+        if (difference_) resources += "/Difference <</BM /Difference>> ";
+        resources += ">> ";
+    }
+    resources += ">>";
+    std::string box = "[0 0 ";
+    pdf_number(&box, s.physical_width() * 72.0 / s.resolution.x);
+    box += " ";
+    pdf_number(&box, s.physical_height() * 72.0 / s.resolution.y);
+    box += "]";
+    pdf_->object(page, "<</Type /Page /Parent " + std::to_string(pages_object_) + " 0 R /MediaBox " + box +
+                           " /Resources " + resources + " /Contents " + std::to_string(contents) + " 0 R>>");
+    page_objects_.push_back(page);
+    content_.clear();
+    content_.shrink_to_fit();
+    images_.clear();
+    return written(why);
 }
 
 bool PdfPrinterDevice::finish_document(std::string* why) {
-    cairo_surface_finish(surface_);
-    bool ok = cairo_ok(why);
-    close_cairo();
-    if (!ok) {
+    std::string kids;
+    for (int p : page_objects_) kids += std::to_string(p) + " 0 R ";
+    pdf_->object(pages_object_, "<</Type /Pages /Kids [" + kids + "] /Count " + std::to_string(page_objects_.size()) +
+                                    ">>");
+    const int catalog = pdf_->reserve(), info = pdf_->reserve();
+    pdf_->object(catalog, "<</Type /Catalog /Pages " + std::to_string(pages_object_) + " 0 R>>");
+    std::string meta = "<</Title " + pdf_text_string(doc().name) + " /Creator (Pagewright) /Producer (Pagewright)";
+    const std::string date = creation_date();
+    if (!date.empty()) meta += " /CreationDate (" + date + ")";
+    pdf_->object(info, meta + ">>");
+    pdf_->finish(catalog, info);
+    if (!written(why)) {
         discard_document();
         return false;
     }
+    pdf_.reset();
     if (file_) {
-        ok = file_->commit(why);
+        bool ok = file_->commit(why);
         file_.reset();
         return ok;
     }
@@ -151,108 +165,109 @@ bool PdfPrinterDevice::finish_document(std::string* why) {
     return why->empty();
 }
 
-void PdfPrinterDevice::close_cairo() {
-    if (cr_) cairo_destroy(cr_);
-    if (surface_) cairo_surface_destroy(surface_);
-    cr_ = nullptr;
-    surface_ = nullptr;
-}
-
 void PdfPrinterDevice::discard_document() {
-    discarding_ = true;
-    close_cairo();
+    pdf_.reset();
     if (file_) file_->discard();
     file_.reset();
     if (spool_) std::fclose(spool_);
     spool_ = nullptr;
+    content_.clear();
+    images_.clear();
+}
+
+std::string PdfPrinterDevice::add_image(const PdfImage& image) {
+    const int number = pdf_->reserve();
+    pdf_->stream(number, image.dict, image.data);
+    std::string name = "Im" + std::to_string(images_.size() + 1);
+    images_.emplace_back(name, number);
+    return name;
 }
 
 DrawStatus PdfPrinterDevice::draw_stretch_dib(const StretchDibCall& call, int* lines) {
     *lines = 0;
     if (call.src.empty() || call.dst.empty()) return DrawStatus::done;
+    if (!pdf_) return DrawStatus::failed;
     const DWORD rop = call.rop;
-    cairo_operator_t op;
+    const char* blend = nullptr;
     bool invert = false;
     switch (rop) {
-        case SRCCOPY: op = CAIRO_OPERATOR_OVER; break;
-        case NOTSRCCOPY: op = CAIRO_OPERATOR_OVER; invert = true; break;
-        case SRCAND: op = CAIRO_OPERATOR_MULTIPLY; break;
-        case SRCPAINT: op = CAIRO_OPERATOR_SCREEN; break;
-        case SRCINVERT: op = CAIRO_OPERATOR_DIFFERENCE; break;
+        case SRCCOPY: break;
+        case NOTSRCCOPY: invert = true; break;
+        case SRCAND: blend = "Multiply"; break;
+        case SRCPAINT: blend = "Screen"; break;
+        case SRCINVERT: blend = "Difference"; break;
         default: return DrawStatus::unsupported;
     }
     auto go_on = [this] { return keep_going(); };
-    cairo_save(cr_);
+    PdfImage image;
     int black = 0;
-    if ((rop == SRCAND || rop == SRCCOPY) && is_black_and_white(call.dib, &black)) {
-        // A black-and-white picture is a stencil: 1 bit a pixel in the PDF.
-        cairo_surface_t* mask = dib_to_stencil(call.dib, call.src, black, go_on);
-        if (!mask) {
-            cairo_restore(cr_);
-            return DrawStatus::failed;
-        }
-        if (rop == SRCCOPY) {
-            cairo_rectangle(cr_, call.dst.left, call.dst.top, call.dst.width(), call.dst.height());
-            set_colour(cr_, 0xFFFFFF);
-            cairo_fill(cr_);
-        }
-        cairo_pattern_t* pattern = placed(mask, call);
-        set_colour(cr_, 0x000000);
-        cairo_mask(cr_, pattern);
-        cairo_pattern_destroy(pattern);
-        cairo_surface_destroy(mask);
-    } else {
-        cairo_surface_t* image = dib_to_rgb(call.dib, call.src, invert, go_on);
-        if (!image) {
-            cairo_restore(cr_);
-            return DrawStatus::failed;
-        }
-        cairo_pattern_t* pattern = placed(image, call);
-        cairo_set_operator(cr_, op);
-        cairo_set_source(cr_, pattern);
-        cairo_paint(cr_);
-        cairo_pattern_destroy(pattern);
-        cairo_surface_destroy(image);
+    const bool stencil = (rop == SRCAND || rop == SRCCOPY) && is_black_and_white(call.dib, &black);
+    // A black-and-white picture is a stencil: 1 bit a pixel in the PDF.
+    const bool encoded = stencil ? encode_stencil(call.dib, call.src, black, go_on, &image)
+                                 : encode_image(call.dib, call.src, invert, go_on, &image);
+    if (!encoded) return DrawStatus::failed;
+    const std::string name = add_image(image);
+    image.data.parts.clear();
+
+    // The unit square of the image space onto `dst`: the picture's top row at the
+    // top unless mirrored.
+    const DeviceRect& d = call.dst;
+    const double w = d.width(), h = d.height();
+    content_ += "q\n";
+    if (stencil && rop == SRCCOPY) {
+        colour_op(&content_, 0xFFFFFF);
+        numbers(&content_, {static_cast<double>(d.left), static_cast<double>(d.top), w, h}, "re f");
     }
-    cairo_restore(cr_);
+    if (stencil) colour_op(&content_, 0x000000);
+    if (blend && !stencil) {
+        content_ += std::string("/") + blend + " gs\n";
+        (rop == SRCAND ? multiply_ : rop == SRCPAINT ? screen_ : difference_) = true;
+    }
+    numbers(&content_,
+            {call.flip_x ? -w : w, 0, 0, call.flip_y ? h : -h, static_cast<double>(call.flip_x ? d.right : d.left),
+             static_cast<double>(call.flip_y ? d.top : d.bottom)},
+            "cm");
+    content_ += "/" + name + " Do\nQ\n";
     std::string why;
-    if (!cairo_ok(&why)) return DrawStatus::failed;
+    if (!written(&why)) return DrawStatus::failed;
     *lines = call.src.height();
     return DrawStatus::done;
 }
 
 DrawStatus PdfPrinterDevice::draw_fill_path(const FillPathCall& call) {
+    if (!pdf_) return DrawStatus::failed;
     const Path& path = call.device_path;
-    cairo_save(cr_);
-    cairo_new_path(cr_);
+    std::string ops = "q\n";
+    colour_op(&ops, (GetRValue(call.color) << 16) | (GetGValue(call.color) << 8) | GetBValue(call.color));
     size_t at = 0;
+    bool any = false;
     for (PathVerb verb : path.verbs) {
         switch (verb) {
             case PathVerb::move:
                 if (at + 1 > path.points.size()) break;
-                cairo_move_to(cr_, path.points[at].x, path.points[at].y);
-                at += 1;
+                numbers(&ops, {path.points[at].x, path.points[at].y}, "m");
+                at += 1, any = true;
                 break;
             case PathVerb::line:
-                if (at + 1 > path.points.size()) break;
-                cairo_line_to(cr_, path.points[at].x, path.points[at].y);
+                if (at + 1 > path.points.size() || !any) break;
+                numbers(&ops, {path.points[at].x, path.points[at].y}, "l");
                 at += 1;
                 break;
             case PathVerb::cubic:
-                if (at + 3 > path.points.size()) break;
-                cairo_curve_to(cr_, path.points[at].x, path.points[at].y, path.points[at + 1].x,
-                               path.points[at + 1].y, path.points[at + 2].x, path.points[at + 2].y);
+                if (at + 3 > path.points.size() || !any) break;
+                numbers(&ops,
+                        {path.points[at].x, path.points[at].y, path.points[at + 1].x, path.points[at + 1].y,
+                         path.points[at + 2].x, path.points[at + 2].y},
+                        "c");
                 at += 3;
                 break;
-            case PathVerb::close: cairo_close_path(cr_); break;
+            case PathVerb::close:
+                if (any) ops += "h\n";
+                break;
         }
     }
-    cairo_set_fill_rule(cr_, call.fill_mode == WINDING ? CAIRO_FILL_RULE_WINDING : CAIRO_FILL_RULE_EVEN_ODD);
-    set_colorref(cr_, call.color);
-    cairo_fill(cr_);
-    cairo_restore(cr_);
-    std::string why;
-    return cairo_ok(&why) ? DrawStatus::done : DrawStatus::failed;
+    if (any) content_ += ops + (call.fill_mode == WINDING ? "f\nQ\n" : "f*\nQ\n");
+    return DrawStatus::done;
 }
 
 DrawStatus PdfPrinterDevice::draw_pat_blt(const PatBltCall& call) {
@@ -263,14 +278,17 @@ DrawStatus PdfPrinterDevice::draw_pat_blt(const PatBltCall& call) {
         case WHITENESS: colour = RGB(255, 255, 255); break;
         default: return DrawStatus::unsupported;
     }
+    if (!pdf_) return DrawStatus::failed;
     if (call.dst.empty()) return DrawStatus::done;
-    cairo_save(cr_);
-    cairo_rectangle(cr_, call.dst.left, call.dst.top, call.dst.width(), call.dst.height());
-    set_colorref(cr_, colour);
-    cairo_fill(cr_);
-    cairo_restore(cr_);
-    std::string why;
-    return cairo_ok(&why) ? DrawStatus::done : DrawStatus::failed;
+    content_ += "q\n";
+    colour_op(&content_, (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour));
+    const DeviceRect& d = call.dst;
+    numbers(&content_,
+            {static_cast<double>(d.left), static_cast<double>(d.top), static_cast<double>(d.width()),
+             static_cast<double>(d.height())},
+            "re f");
+    content_ += "Q\n";
+    return DrawStatus::done;
 }
 
 }  // namespace pw::print

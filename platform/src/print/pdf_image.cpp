@@ -1,14 +1,11 @@
 #include "print/pdf_image.h"
 
-#include <cairo.h>
-
 #include <cstring>
+
+#include "print/pdf_writer.h"
 
 namespace pw::print {
 namespace {
-
-constexpr int kStrip = 256;  // rows between two calls of the abort procedure
-constexpr bool kFirstBit = __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__;
 
 int index_at(const DibView& dib, const uint8_t* row, int x) {
     switch (dib.bit_count) {
@@ -18,13 +15,15 @@ int index_at(const DibView& dib, const uint8_t* row, int x) {
     }
 }
 
-cairo_surface_t* new_surface(cairo_format_t format, int w, int h) {
-    cairo_surface_t* s = cairo_image_surface_create(format, w, h);
-    if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(s);
-        return nullptr;
-    }
+std::string flate_entries(int colours, int bits, int columns) {
+    std::string s = " /Filter /FlateDecode /DecodeParms <</Predictor 12 /Colors " + std::to_string(colours) +
+                    " /BitsPerComponent " + std::to_string(bits) + " /Columns " + std::to_string(columns) + ">>";
     return s;
+}
+
+std::string size_entries(const DeviceRect& src) {
+    return "/Type /XObject /Subtype /Image /Width " + std::to_string(src.width()) + " /Height " +
+           std::to_string(src.height());
 }
 
 }  // namespace
@@ -49,68 +48,93 @@ bool is_black_and_white(const DibView& dib, int* black_index) {
     return false;
 }
 
-cairo_surface_t* dib_to_rgb(const DibView& dib, const DeviceRect& src, bool invert,
-                            const std::function<bool()>& keep_going) {
+bool encode_image(const DibView& dib, const DeviceRect& src, bool invert, const std::function<bool()>& keep_going,
+                  PdfImage* out) {
     const int w = src.width(), h = src.height();
-    cairo_surface_t* s = new_surface(CAIRO_FORMAT_RGB24, w, h);
-    if (!s) return nullptr;
-    cairo_surface_flush(s);
-    uint8_t* data = cairo_image_surface_get_data(s);
-    const int stride = cairo_image_surface_get_stride(s);
-    const uint32_t flip = invert ? 0xFFFFFF : 0;
+    out->dict = size_entries(src) + " /BitsPerComponent 8";
+    if (dib.bit_count == 24 || dib.bit_count == 32) {
+        const size_t step = static_cast<size_t>(dib.bit_count / 8);
+        out->dict += " /ColorSpace /DeviceRGB";
+        if (invert) out->dict += " /Decode [1 0 1 0 1 0]";
+        out->dict += flate_entries(3, 8, w);
+        return deflate_rows_up(
+            h, static_cast<size_t>(w) * 3,
+            [&](int y, uint8_t* o) {
+                const uint8_t* p = dib.row(src.top + y) + static_cast<size_t>(src.left) * step;
+                for (int x = 0; x < w; ++x, p += step, o += 3) {
+                    o[0] = p[2];
+                    o[1] = p[1];
+                    o[2] = p[0];
+                }
+            },
+            keep_going, &out->data);
+    }
+
     uint32_t table[256];
-    if (dib.bit_count <= 8) {
-        for (int i = 0; i < 256; ++i) table[i] = table_rgb(dib, i) ^ flip;
+    bool gray = true;
+    for (int i = 0; i < 256; ++i) {
+        table[i] = table_rgb(dib, i) ^ (invert ? 0xFFFFFFu : 0u);
+        gray = gray && ((table[i] >> 16) & 0xFF) == (table[i] & 0xFF) && ((table[i] >> 8) & 0xFF) == (table[i] & 0xFF);
     }
-    for (int y = 0; y < h; ++y) {
-        if (y % kStrip == 0 && y > 0 && keep_going && !keep_going()) {
-            cairo_surface_destroy(s);
-            return nullptr;
-        }
-        const uint8_t* in = dib.row(src.top + y);
-        auto* out = reinterpret_cast<uint32_t*>(data + static_cast<size_t>(stride) * y);
-        if (dib.bit_count == 24 || dib.bit_count == 32) {
-            const int step = dib.bit_count / 8;
-            const uint8_t* p = in + static_cast<size_t>(src.left) * step;
-            for (int x = 0; x < w; ++x, p += step) {
-                out[x] = ((uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0]) ^ flip;
+    const bool identity = gray && dib.bit_count == 8 && [&] {
+        for (int i = 0; i < 256; ++i)
+            if ((table[i] & 0xFF) != static_cast<uint32_t>(i)) return false;
+        return true;
+    }();
+    uint8_t value[256];
+    if (gray) {
+        out->dict += " /ColorSpace /DeviceGray";
+        for (int i = 0; i < 256; ++i) value[i] = static_cast<uint8_t>(table[i] & 0xFF);
+        out->dict += flate_entries(1, 8, w);
+    } else {
+        const int entries = 1 << dib.bit_count;
+        std::string palette;
+        static const char digits[] = "0123456789ABCDEF";
+        for (int i = 0; i < entries; ++i)
+            for (int shift = 20; shift >= 0; shift -= 4) palette.push_back(digits[(table[i] >> shift) & 0xF]);
+        out->dict += " /ColorSpace [/Indexed /DeviceRGB " + std::to_string(entries - 1) + " <" + palette + ">]";
+        for (int i = 0; i < 256; ++i) value[i] = static_cast<uint8_t>(i);
+        out->dict += flate_entries(1, 8, w);
+    }
+    return deflate_rows_up(
+        h, static_cast<size_t>(w),
+        [&](int y, uint8_t* o) {
+            const uint8_t* row = dib.row(src.top + y);
+            if (identity) {
+                std::memcpy(o, row + src.left, static_cast<size_t>(w));
+            } else if (dib.bit_count == 8) {
+                const uint8_t* p = row + src.left;
+                for (int x = 0; x < w; ++x) o[x] = value[p[x]];
+            } else {
+                for (int x = 0; x < w; ++x) o[x] = value[index_at(dib, row, src.left + x)];
             }
-        } else if (dib.bit_count == 8) {
-            const uint8_t* p = in + src.left;
-            for (int x = 0; x < w; ++x) out[x] = table[p[x]];
-        } else {
-            for (int x = 0; x < w; ++x) out[x] = table[index_at(dib, in, src.left + x)];
-        }
-    }
-    cairo_surface_mark_dirty(s);
-    return s;
+        },
+        keep_going, &out->data);
 }
 
-cairo_surface_t* dib_to_stencil(const DibView& dib, const DeviceRect& src, int index,
-                                const std::function<bool()>& keep_going) {
+bool encode_stencil(const DibView& dib, const DeviceRect& src, int index, const std::function<bool()>& keep_going,
+                    PdfImage* out) {
     const int w = src.width(), h = src.height();
-    cairo_surface_t* s = new_surface(CAIRO_FORMAT_A1, w, h);
-    if (!s) return nullptr;
-    cairo_surface_flush(s);
-    uint8_t* data = cairo_image_surface_get_data(s);
-    const int stride = cairo_image_surface_get_stride(s);
-    for (int y = 0; y < h; ++y) {
-        if (y % kStrip == 0 && y > 0 && keep_going && !keep_going()) {
-            cairo_surface_destroy(s);
-            return nullptr;
-        }
-        const uint8_t* in = dib.row(src.top + y);
-        // A1 pixels are packed into native 32-bit words: the first pixel is the lowest
-        // bit on little-endian machines and the highest on big-endian ones.
-        auto* out = reinterpret_cast<uint32_t*>(data + static_cast<size_t>(stride) * y);
-        std::memset(out, 0, static_cast<size_t>(stride));
-        for (int x = 0; x < w; ++x) {
-            const int sx = src.left + x;
-            if (((in[sx >> 3] >> (7 - (sx & 7))) & 1) == index) out[x >> 5] |= kFirstBit ? 1u << (x & 31) : 0x80000000u >> (x & 31);
-        }
-    }
-    cairo_surface_mark_dirty(s);
-    return s;
+    const size_t bytes = (static_cast<size_t>(w) + 7) / 8;
+    // A sample of 1 paints: the rows hold 1 where the pixel's index is `index`.
+    out->dict = size_entries(src) + " /ImageMask true /BitsPerComponent 1 /Decode [1 0]" + flate_entries(1, 1, w);
+    const uint8_t flip = index == 1 ? 0x00 : 0xFF;
+    return deflate_rows_up(
+        h, bytes,
+        [&](int y, uint8_t* o) {
+            const uint8_t* in = dib.row(src.top + y);
+            if ((src.left & 7) == 0) {
+                const uint8_t* p = in + src.left / 8;
+                for (size_t i = 0; i < bytes; ++i) o[i] = p[i] ^ flip;
+            } else {
+                std::memset(o, 0, bytes);
+                for (int x = 0; x < w; ++x) {
+                    const int sx = src.left + x;
+                    if (((in[sx >> 3] >> (7 - (sx & 7))) & 1) == index) o[x >> 3] |= static_cast<uint8_t>(0x80 >> (x & 7));
+                }
+            }
+        },
+        keep_going, &out->data);
 }
 
 }  // namespace pw::print
