@@ -10,6 +10,7 @@ pkgs=(
   cups-ipp-utils avahi-daemon dbus poppler-utils qpdf libwmf-bin libtiff-tools
   fonts-urw-base35
   valgrind time
+  libclang-rt-14-dev
 )
 missing=()
 for p in "${pkgs[@]}"; do
