@@ -45,7 +45,7 @@ PageRegions::PageRegions(const JobPage& page) : page_(page) {
     }
     const LayoutPage& layout = *page.layout;
     info_ = layout.info;
-    bool needs_frame = false;
+    int page_regions = 0, other_regions = 0;  // printable ones
     for (const LayoutRegion& r : layout.regions) {
         const bool colour = r.colour.value_or(info_.has_colour);
         Entry e;
@@ -55,10 +55,15 @@ PageRegions::PageRegions(const JobPage& page) : page_(page) {
         e.label = r.label;
         e.layout = &r;
         regions_.push_back(std::move(e));
-        if (r.class_id != CID_PAGE_REGION && r.class_id != CID_REFUSED_3010 && r.class_id != CID_REFUSED_3111)
-            needs_frame = true;
+        if (r.class_id == CID_PAGE_REGION)
+            ++page_regions;
+        else if (r.class_id != CID_REFUSED_3010 && r.class_id != CID_REFUSED_3111)
+            ++other_regions;
     }
-    if (needs_frame && layout.whole_page_frame) {
+    // A page region alone prints itself and must stay alone; a page with nothing
+    // printable still needs a frame to be laid out, as a blank page.
+    const bool frame = other_regions == 0 ? page_regions == 0 : layout.whole_page_frame;
+    if (frame) {
         Entry e;
         // Ordered before every region and numbered 0: it draws nothing, and the
         // destination takes it first.

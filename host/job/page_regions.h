@@ -4,13 +4,15 @@
 //
 // A plain scanned page is one page region (class 3004) over the whole scan. A
 // layout page is its typed regions, each with its polygon, order key,
-// orientation, number, subtype and colour. Unless the layout asks for the
-// engine's own framing, a layout page with printable regions other than a page
-// region also gets a page frame: an empty outline region (class 3108, subtype
-// 4, so the stacking order leaves it in place) over the whole scan. The
-// destination lays a page out over the union of its regions; the frame makes
-// that union the scanned page, so every region prints where it lies on the
-// page, and pages of one document share one frame.
+// orientation, number, subtype and colour. The destination lays a page out over
+// the union of its regions; so that every region prints where it lies on the
+// scanned page (and the pages of a document share one frame), a layout page
+// also gets a page frame: an empty outline region (class 3108, subtype 4, which
+// the stacking order leaves in place) over the whole scan. It is left out when
+// the layout asks for the destination's own framing, and when the page's only
+// printable regions are page regions (a page region prints only when it is
+// alone). A page with nothing printable gets the frame in any case, and prints
+// blank.
 //
 // Ownership: PageRegions owns its regions and the stores it made; both must
 // outlive the destination's use of them (until the page was sunk).

@@ -123,3 +123,32 @@ TEST(PageRegionsTest, BitmapRegionsAreWhiteOutsideTheirPolygon) {
     EXPECT_EQ(regions.make_store(0, &form, nullptr, &problem), nullptr);
     EXPECT_EQ(problem, "the destination asked for pixels of the page frame");
 }
+
+TEST(PageRegionsTest, FrameOnlyWhereItKeepsThePageTogether) {
+    TempDir dir;
+    band_scan(dir);
+    const std::string line_art = R"({"class": "line-art", "box": [0, 0, 5, 5]})";
+    const std::string page = R"({"class": "page", "box": [0, 0, 40, 20]})";
+    const std::string refused = R"({"class": "refused-3010", "box": [0, 0, 5, 5]})";
+    struct Case {
+        std::string frame, regions;
+        size_t count;
+        bool framed;
+    } cases[] = {
+        {"page", "", 1, true},                         // blank page
+        {"page", page, 1, false},                      // a page region alone
+        {"page", page + "," + line_art, 3, true},
+        {"regions", line_art, 1, false},
+        {"regions", refused, 2, true},                 // nothing printable: blank page
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.frame + ": " + c.regions);
+        std::ofstream(dir.file("f.json")) << R"({"pages": [{"scan": "band.png", "frame": ")" + c.frame +
+                                                 R"(", "regions": [)" + c.regions + "]}]}";
+        auto layout = std::make_shared<const Layout>(load_layout(dir.file("f.json")));
+        const LayoutPage& p = layout->pages[0];
+        PageRegions regions(JobPage{p.image, 0, "f.json", std::shared_ptr<const LayoutPage>(layout, &p)});
+        EXPECT_EQ(regions.size(), c.count);
+        EXPECT_EQ(regions.label(0) == "the page frame", c.framed);
+    }
+}
