@@ -107,15 +107,20 @@ int EDESTIN_PRINTER::DocDone() {
     FPU_GUARD guard;
     blocks.clear();
     bool aborted = end_page_result < 0;
+    bool unfinished = false;
     if (printer_dc) {
         if (aborted)
             AbortDoc(printer_dc->m_hDC);
-        else
-            EndDoc(printer_dc->m_hDC);
+        // A document small enough to stay in the spooler's buffers is only
+        // written here: when that fails (a full disk, a printer gone) the
+        // document is lost, and saying nothing would report it as printed.
+        else if (EndDoc(printer_dc->m_hDC) <= 0)
+            unfinished = true;
         if (owns_dc_) delete printer_dc;
         printer_dc = nullptr;
     }
     printer_settings.reset();
+    if (unfinished) return PW_LOG("edstprnt", KEL_CANCELLED, 9, 2, 1, "EndDoc failed; the document was not printed.");
     return aborted ? KEL_CANCELLED : 0;
 }
 

@@ -1,6 +1,8 @@
 #include <tiffio.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <vector>
 
 #include "print/raster_writers.h"
@@ -10,10 +12,13 @@ namespace pw::print {
 std::unique_ptr<FaxTiffWriter> FaxTiffWriter::open(int fd, const std::string& name, std::string* why) {
     // libtiff closes the descriptor it is given; the caller keeps its own.
     int own = dup(fd);
+    errno = 0;
     TIFF* tiff = own >= 0 ? TIFFFdOpen(own, name.c_str(), "w") : nullptr;
     if (!tiff) {
+        // libtiff writes the header at once: a full disk shows here, and says so.
+        const int error = errno;
         if (own >= 0) ::close(own);
-        *why = "cannot start the TIFF file " + name;
+        *why = "cannot start the TIFF file " + name + (error ? std::string(": ") + std::strerror(error) : "");
         return nullptr;
     }
     std::unique_ptr<FaxTiffWriter> w(new FaxTiffWriter);

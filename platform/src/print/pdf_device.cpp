@@ -1,6 +1,7 @@
 #include "print/pdf_device.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 
 #include "print/ipp_client.h"
@@ -48,7 +49,10 @@ PdfPrinterDevice::~PdfPrinterDevice() { discard_document(); }
 
 bool PdfPrinterDevice::written(std::string* why) {
     if (pdf_ && pdf_->ok()) return true;
-    *why = "the PDF could not be written";
+    // Say where and why (a full disk, a vanished folder), as the user can act on it.
+    const int error = pdf_ ? pdf_->write_errno() : 0;
+    *why = file_ ? "cannot write '" + file_->path() + "'" : std::string("the PDF could not be written");
+    if (error) *why += std::string(": ") + std::strerror(error);
     return false;
 }
 

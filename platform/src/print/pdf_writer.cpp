@@ -1,5 +1,6 @@
 #include "print/pdf_writer.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 
@@ -84,7 +85,10 @@ int PdfWriter::reserve() {
 
 void PdfWriter::put(const std::string& s) {
     if (!ok_) return;
-    if (std::fwrite(s.data(), 1, s.size(), out_) != s.size()) ok_ = false;
+    if (std::fwrite(s.data(), 1, s.size(), out_) != s.size()) {
+        ok_ = false;
+        write_errno_ = errno;
+    }
     offset_ += static_cast<long>(s.size());
 }
 
@@ -122,7 +126,10 @@ void PdfWriter::finish(int root, int info) {
     put(table);
     put("trailer\n<</Size " + std::to_string(offsets_.size() + 1) + " /Root " + std::to_string(root) +
         " 0 R /Info " + std::to_string(info) + " 0 R>>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n");
-    if (std::fflush(out_) != 0) ok_ = false;
+    if (std::fflush(out_) != 0 && ok_) {
+        ok_ = false;
+        write_errno_ = errno;
+    }
 }
 
 }  // namespace pw::print

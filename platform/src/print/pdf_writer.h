@@ -39,6 +39,9 @@ public:
     void finish(int root, int info);
 
     bool ok() const { return ok_; }
+    // The errno of the first write that failed (0 when none did, or when the
+    // failure was not a write: a numbering mistake).
+    int write_errno() const { return write_errno_; }
 
 private:
     void put(const std::string& s);
@@ -47,6 +50,7 @@ private:
     FILE* out_;
     long offset_ = 0;
     bool ok_ = true;
+    int write_errno_ = 0;
     std::vector<long> offsets_;  // by object number - 1; -1 while not written
 };
 
