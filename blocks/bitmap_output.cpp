@@ -60,7 +60,10 @@ int RTFBLK::pull_to_dc(HDC dc, int x0, int y0, int x1, int y1, unsigned char, sC
     if (bits == 24 && type == BMT_GRAY) MessageBoxA(nullptr, "bitsPP==24 with GRAY bitmap", nullptr, MB_OK);
     if (bits == 8 && type != BMT_GRAY) MessageBoxA(nullptr, "bitsPP==8 with COLOR bitmap", nullptr, MB_OK);
 
-    if (bits == 8 || bits == 24) {
+    // Tone steps work on intensities. The samples of a palette image are indices
+    // into its colour table: stretching or curving them would pick other colours.
+    const bool intensities = bits == 24 || (bits == 8 && type != BMT_PALETTE);
+    if (intensities) {
         auto_levels(im_buffer, bits, height, width, (int)stride);
         if (copy_info) {
             tone_curve(im_buffer, bits, height, width, (int)stride, copy_info->brightness,

@@ -216,10 +216,10 @@ TEST_F(BitmapOutput, TwentyFourBitImageSwapsRedAndBlueAndHasNoPalette) {
     EXPECT_TRUE(messages().empty());
 }
 
-TEST_F(BitmapOutput, PaletteImageKeepsItsColoursFirstAndIsLevelledOnIndices) {
+TEST_F(BitmapOutput, PaletteImageKeepsItsColoursAndItsIndices) {
     MessageBoxes boxes;
-    // Palette red, blue; indices 1, 2, 1 stretch to 0, 255, 0: red, white
-    // (the ramp's last entry), red.
+    // Palette red, blue; indices 1, 2, 1 are drawn as they are (levelling them
+    // would turn them into 0, 255, 0: other colours): blue, the ramp's entry 2, blue.
     Drawable d(3, 1, 8, lines_of({{1, 2, 1}}, 4), BMT_PALETTE);
     // The bitmap carries the palette; the strip the store fills takes it.
     EPALETTE* palette = d.bitmap()->GetPalette();
@@ -227,10 +227,11 @@ TEST_F(BitmapOutput, PaletteImageKeepsItsColoursFirstAndIsLevelledOnIndices) {
     palette->Set(0, COLOR_ENTRY{255, 0, 0});
     palette->Set(1, COLOR_ENTRY{0, 0, 255});
     MemoryDc page(3, 1, kBackground);
-    ASSERT_EQ(d.block.pull_to_dc(page.dc(), 0, 0, 3, 1, 1, nullptr), 0);
-    EXPECT_EQ(page.at(0, 0), RGB(255, 0, 0));
-    EXPECT_EQ(page.at(1, 0), RGB(255, 255, 255));
-    EXPECT_EQ(page.at(2, 0), RGB(255, 0, 0));
+    sCOPYINFO tones{40, 60, 1, 0};
+    ASSERT_EQ(d.block.pull_to_dc(page.dc(), 0, 0, 3, 1, 1, &tones), 0);
+    EXPECT_EQ(page.at(0, 0), RGB(0, 0, 255));
+    EXPECT_EQ(page.at(1, 0), RGB(2, 2, 2));
+    EXPECT_EQ(page.at(2, 0), RGB(0, 0, 255));
     EXPECT_EQ(boxes.texts, std::vector<std::string>{"bitsPP==8 with COLOR bitmap"});
     EXPECT_EQ(boxes.had_caption, std::vector<bool>{false});
     auto log = entries_of("rtfblk");
