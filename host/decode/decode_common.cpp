@@ -30,7 +30,17 @@ static bool believable(double dpi) {
     return std::isfinite(dpi) && dpi >= kMinBelievableDpi && dpi <= kMaxBelievableDpi;
 }
 
+// Files keep resolutions in whole dots per metre or per centimetre, so 300 dpi
+// comes back as 299.9994 (PNG) or 299.72 (TIFF in centimetres). Within a tenth of a
+// percent of a whole number, the whole number is what was meant.
+static double whole_dpi_if_close(double dpi) {
+    double whole = std::round(dpi);
+    return std::fabs(dpi - whole) <= dpi * 0.001 ? whole : dpi;
+}
+
 void choose_resolution(PageInfo& info, double file_xres, double file_yres, const DecodeOptions& options) {
+    file_xres = whole_dpi_if_close(file_xres);
+    file_yres = whole_dpi_if_close(file_yres);
     bool x_ok = believable(file_xres);
     bool y_ok = believable(file_yres);
     if (x_ok || y_ok) {
