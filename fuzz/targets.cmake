@@ -2,14 +2,14 @@
 # replay tests (tests/fuzz/), so both call the very same entry point.
 # Each name has fuzz/targets/NAME_fuzz.cpp, a seed corpus fuzz/corpus/NAME and
 # the inputs that once failed, fuzz/crashers/NAME.
-set(PW_FUZZ_TARGETS image_png image_tiff image_jpeg image_pnm metafile dib registry printers)
+set(PW_FUZZ_TARGETS image_png image_tiff image_jpeg image_pnm metafile dib registry printers layout_json layout_pagexml)
 
 # pw_fuzz_available(NAME OUT): whether the library NAME fuzzes is in this build.
 function(pw_fuzz_available name out)
   set(ok TRUE)
   if(name MATCHES "^image_" AND NOT TARGET lucentra_decode)
     set(ok FALSE)
-  elseif(name MATCHES "^layout_" AND NOT TARGET lucentra_layout)
+  elseif(name MATCHES "^layout_" AND NOT TARGET lucentra_core)
     set(ok FALSE)
   elseif(NOT TARGET winplat)
     set(ok FALSE)
@@ -22,7 +22,7 @@ function(pw_fuzz_link target name)
   if(name MATCHES "^image_")
     target_link_libraries(${target} PRIVATE lucentra_decode)
   elseif(name MATCHES "^layout_")
-    target_link_libraries(${target} PRIVATE lucentra_layout)
+    target_link_libraries(${target} PRIVATE lucentra_core)
   else()
     # The registry and printers parsers are internal to the platform layer; the
     # targets reach them through its private headers (their symbols are visible).
