@@ -6,7 +6,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -91,6 +93,16 @@ private:
     int fd_ = -1;
 };
 
+// A damaged file reads as missing keys and values, which on its own would only
+// show as "not found" somewhere later: say once per process what happened and
+// where, as the printers file does.
+void report_damage(const std::string& path, size_t damaged) {
+    static std::atomic<bool> reported{false};
+    if (damaged == 0 || reported.exchange(true)) return;
+    std::fprintf(stderr, "%s: %zu damaged line%s skipped; the file is kept as %s.bak when it is next written\n",
+                 path.c_str(), damaged, damaged == 1 ? "" : "s", path.c_str());
+}
+
 }  // namespace
 
 std::string user_hive_path() { return config_home() + "/pagewright/registry"; }
@@ -98,8 +110,9 @@ std::string user_hive_path() { return config_home() + "/pagewright/registry"; }
 Hive load_user_hive() {
     Hive hive(kRootName);
     std::string text;
-    if (!read_file(user_hive_path(), text)) text.clear();
-    hive.parse(text);
+    const std::string path = user_hive_path();
+    if (!read_file(path, text)) text.clear();
+    report_damage(path, hive.parse(text));
     return hive;
 }
 
@@ -113,6 +126,7 @@ bool update_user_hive(const std::function<bool(Hive&)>& change) {
     std::string text;
     bool existed = read_file(path, text);
     size_t damaged = hive.parse(existed ? text : std::string());
+    report_damage(path, damaged);
     if (!change(hive)) return true;
     // Rewriting drops the lines we could not read; keep the old file for the user.
     if (existed && damaged > 0) replace_file(path + ".bak", text);
