@@ -4,6 +4,7 @@
 #include <cmath>
 #include <memory>
 
+#include "job/page_fit.h"
 #include "job/page_regions.h"
 #include "job/scan_region.h"
 #include "kel/errlog.h"
@@ -116,10 +117,29 @@ std::string apply_settings(EDESTINATION& destination, const JobSettings& s) {
 
 }  // namespace
 
-double page_resolution(const PageInfo& page, double printer_resolution) {
-    double own = std::max(page.xres, page.yres);
-    return printer_resolution > 0 ? std::min(own, printer_resolution) : own;
+double page_resolution(const PageInfo& page, double printer_resolution, double page_scale) {
+    return pass_through_resolution(std::max(page.xres, page.yres), page_scale, printer_resolution);
 }
+
+namespace {
+
+// The page scale the destination will use for this document, when it can be
+// known before the document starts: a scaling the job sets and, to fit, a named
+// printer (no dialog will choose another). 1 otherwise, which asks for every
+// page at its own resolution.
+double expected_page_scale(const std::vector<JobPage>& pages, const JobSettings& settings) {
+    if (!settings.scale) return 1;
+    if (*settings.scale != ScaleMode::Fit)
+        return predicted_page_scale(*settings.scale, settings.scale_percent, PrintableArea{}, Canvas{});
+    if (settings.printer.empty() || settings.print_setup) return 1;
+    std::optional<PrintableArea> area = printable_area(settings.printer);
+    if (!area) return 1;
+    // The destination fixes the scale once, on the first page's canvas.
+    Canvas canvas = page_canvas(PageRegions(pages.front()));
+    return predicted_page_scale(ScaleMode::Fit, 0, *area, canvas);
+}
+
+}  // namespace
 
 JobResult run_print_job(EDESTINATION& destination, const std::vector<JobPage>& pages, const JobSettings& settings,
                         JobObserver& observer, const std::atomic<bool>& stop) {
@@ -148,6 +168,8 @@ JobResult run_print_job(EDESTINATION& destination, const std::vector<JobPage>& p
     EVALUE current;
     if (!settings.printer.empty() && destination.Get(kBitmapResolution, &current) == KEL_OK)
         printer_resolution = current.AsDouble();
+    const bool own_resolution = !settings.resolution && !settings.default_resolution;
+    const double page_scale = own_resolution ? expected_page_scale(pages, settings) : 1;
 
     size_t mark = err.count();
     int r = destination.DocSetup();
@@ -176,8 +198,8 @@ JobResult run_print_job(EDESTINATION& destination, const std::vector<JobPage>& p
         monitor.page = number;
         mark = err.count();
 
-        if (!settings.resolution && !settings.default_resolution)
-            destination.Set(kBitmapResolution, EVALUE(page_resolution(info, printer_resolution)));
+        if (own_resolution)
+            destination.Set(kBitmapResolution, EVALUE(page_resolution(info, printer_resolution, page_scale)));
         // Every region is passed before the first WantsData: the destination
         // lays the page out over all of them.
         PageRegions regions(job_page);

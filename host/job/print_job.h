@@ -48,8 +48,10 @@ JobResult run_print_job(EDESTINATION& destination, const std::vector<JobPage>& p
                         JobObserver& observer, const std::atomic<bool>& stop);
 
 // The resolution a page is asked for when no --res is given: the larger of its
-// two axes, so neither loses detail, but no more than the printer's resolution
-// (when known, else 0), which is all the paper can show.
-double page_resolution(const PageInfo& page, double printer_resolution);
+// two axes, so neither loses detail, divided by the document's page scale when
+// that shrinks the page (`page_scale` < 1), so that the destination asks for the
+// scan's own pixels; but no more than the printer's resolution (when known,
+// else 0), which is all the paper can show.
+double page_resolution(const PageInfo& page, double printer_resolution, double page_scale = 1);
 
 }  // namespace lucentra
