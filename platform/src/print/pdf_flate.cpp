@@ -8,11 +8,13 @@
 #include <memory>
 #include <thread>
 
+#include "print/run_deflate.h"
+
 namespace pw::print {
 namespace {
 
-// Raw bytes a chunk covers: large enough that the per-chunk costs (a deflate
-// state, a sync flush of 5 bytes, one extra row made for the predictor) vanish,
+// Raw bytes a chunk covers: large enough that the per-chunk costs (a buffer, a
+// sync flush of 5 bytes, one extra row made for the predictor) vanish,
 // small enough that two cores share even a small image.
 constexpr size_t kChunkBytes = 512 * 1024;
 
@@ -26,30 +28,20 @@ int worker_threads() {
 // Adler-32 of the predicted bytes.
 bool deflate_chunk(int y0, int y1, size_t row_bytes, const RowMaker& make_row, bool last, std::string* out,
                    uLong* adler) {
-    z_stream z{};
-    if (deflateInit2(&z, 1, Z_DEFLATED, -15, 8, Z_RLE) != Z_OK) return false;
-    std::unique_ptr<z_stream, void (*)(z_stream*)> guard(&z, [](z_stream* s) { deflateEnd(s); });
-    std::vector<uint8_t> above(row_bytes, 0), row(row_bytes), tagged(row_bytes + 1);
+    std::vector<uint8_t> above(row_bytes, 0), row(row_bytes);
+    std::vector<uint8_t> tagged((row_bytes + 1) * static_cast<size_t>(y1 - y0));
     if (y0 > 0) make_row(y0 - 1, above.data());
-    const size_t bound = deflateBound(&z, (row_bytes + 1) * static_cast<size_t>(y1 - y0)) + 16;
-    out->resize(bound);
-    z.next_out = reinterpret_cast<Bytef*>(out->data());
-    z.avail_out = static_cast<uInt>(bound);
-    *adler = adler32(0, nullptr, 0);
-    tagged[0] = 2;  // PNG filter type Up
-    for (int y = y0; y < y1; ++y) {
+    uint8_t* t = tagged.data();
+    for (int y = y0; y < y1; ++y, t += row_bytes + 1) {
         make_row(y, row.data());
-        uint8_t* t = tagged.data() + 1;
-        for (size_t i = 0; i < row_bytes; ++i) t[i] = static_cast<uint8_t>(row[i] - above[i]);
+        t[0] = 2;  // PNG filter type Up
+        for (size_t i = 0; i < row_bytes; ++i) t[1 + i] = static_cast<uint8_t>(row[i] - above[i]);
         row.swap(above);
-        *adler = adler32(*adler, tagged.data(), static_cast<uInt>(tagged.size()));
-        z.next_in = tagged.data();
-        z.avail_in = static_cast<uInt>(tagged.size());
-        const int flush = y + 1 < y1 ? Z_NO_FLUSH : last ? Z_FINISH : Z_SYNC_FLUSH;
-        const int rc = deflate(&z, flush);
-        if (rc == Z_STREAM_ERROR || z.avail_in != 0 || (flush == Z_FINISH && rc != Z_STREAM_END)) return false;
     }
-    out->resize(bound - z.avail_out);
+    *adler = adler32_z(adler32(0, nullptr, 0), tagged.data(), tagged.size());
+    out->clear();
+    out->reserve(tagged.size() / 2);
+    run_deflate(tagged.data(), tagged.size(), last, out);
     return true;
 }
 
