@@ -53,19 +53,32 @@ public:
     RasterDevice(const DeviceCaps& caps, PixelFormat format, uint8_t* top_row, ptrdiff_t stride,
                  std::vector<RGBQUAD> colors = {});
 
+    // A band of a page: rows [first_row, first_row + rows) of a caps.horz_res x
+    // caps.vert_res page, in caller-owned memory whose first row (page row
+    // `first_row`) is at `top_row`. Coordinates stay the whole page's and all
+    // drawing is clipped to the band, so drawing the same calls into every band
+    // of a page gives exactly the pixels of drawing them on the whole page.
+    // The memory must outlive the device and hold `rows` rows of `stride` bytes.
+    RasterDevice(const DeviceCaps& caps, PixelFormat format, uint8_t* top_row, ptrdiff_t stride, int first_row,
+                 int rows, std::vector<RGBQUAD> colors = {});
+
     const char* kind() const override { return "raster"; }
 
     PixelFormat format() const { return format_; }
     int width() const { return width_; }
     int height() const { return height_; }
-    uint8_t* bits() { return top_; }             // top row
+    // The rows the device holds: the whole page, or a band of it.
+    int first_row() const { return first_row_; }
+    int end_row() const { return end_row_; }
+    uint8_t* bits() { return top_; }             // top row held
     const uint8_t* bits() const { return top_; }
     ptrdiff_t stride() const { return stride_; } // bytes from a row to the row below
-    uint8_t* row(int y) { return top_ + stride_ * y; }
-    const uint8_t* row(int y) const { return top_ + stride_ * y; }
+    // Page row y, which must be held (first_row() <= y < end_row()).
+    uint8_t* row(int y) { return top_ + stride_ * (y - first_row_); }
+    const uint8_t* row(int y) const { return top_ + stride_ * (y - first_row_); }
     const std::vector<RGBQUAD>& color_table() const { return colors_; }
 
-    // Fills the whole page with a colour.
+    // Fills every row held with a colour.
     void clear(COLORREF color = RGB(255, 255, 255));
     // The colour of a pixel (for tests and encoders); CLR_INVALID outside.
     COLORREF pixel(int x, int y) const;
@@ -86,6 +99,8 @@ private:
     std::unique_ptr<uint8_t[]> own_;
     uint8_t* top_ = nullptr;
     ptrdiff_t stride_ = 0;
+    int first_row_ = 0;
+    int end_row_ = 0;
     std::vector<RGBQUAD> colors_;
 };
 

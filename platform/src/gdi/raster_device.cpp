@@ -77,11 +77,21 @@ RasterDevice::RasterDevice(const DeviceCaps& caps, PixelFormat format, uint8_t* 
     init(format, std::move(colors));
 }
 
+RasterDevice::RasterDevice(const DeviceCaps& caps, PixelFormat format, uint8_t* top_row, ptrdiff_t stride,
+                           int first_row, int rows, std::vector<RGBQUAD> colors)
+    : RasterDevice(caps, format, top_row, stride, std::move(colors)) {
+    if (first_row < 0 || rows < 0 || rows > height_ - first_row) throw std::invalid_argument("band outside the page");
+    first_row_ = first_row;
+    end_row_ = first_row + rows;
+}
+
 void RasterDevice::init(PixelFormat format, std::vector<RGBQUAD> colors) {
     width_ = caps().horz_res;
     height_ = caps().vert_res;
     if (width_ <= 0 || height_ <= 0 || width_ > kMaxSide || height_ > kMaxSide)
         throw std::invalid_argument("bad page size");
+    first_row_ = 0;
+    end_row_ = height_;
     bool indexed = format == PixelFormat::mono1 || format == PixelFormat::index4 ||
                    format == PixelFormat::index8;
     if (indexed) {
@@ -94,7 +104,7 @@ void RasterDevice::init(PixelFormat format, std::vector<RGBQUAD> colors) {
 void RasterDevice::clear(COLORREF color) {
     uint32_t v = value_of(color);
     size_t bytes = row_bytes(width_, format_);
-    for (int y = 0; y < height_; ++y) {
+    for (int y = first_row_; y < end_row_; ++y) {
         uint8_t* r = row(y);
         switch (format_) {
         case PixelFormat::mono1: std::memset(r, (v & 1) ? 0xFF : 0x00, bytes); break;
@@ -117,7 +127,7 @@ uint32_t RasterDevice::value_of(COLORREF color) const {
 }
 
 COLORREF RasterDevice::pixel(int x, int y) const {
-    if (x < 0 || y < 0 || x >= width_ || y >= height_) return CLR_INVALID;
+    if (x < 0 || y < first_row_ || x >= width_ || y >= end_row_) return CLR_INVALID;
     const uint8_t* r = row(y);
     uint32_t v = gdi::with_format(format_, [&]<PixelFormat F>() { return gdi::Px<F>::get(r, x); });
     switch (format_) {

@@ -62,8 +62,8 @@ DrawStatus RasterDevice::on_fill_path(const FillPathCall& call) {
     double ymin = edges.front().y0, ymax = ymin;
     for (const Edge& e : edges) ymax = std::max(ymax, e.y1);
     // Rows whose centre y + 0.5 lies in [ymin, ymax).
-    int y_first = static_cast<int>(std::max(0.0, std::ceil(ymin - 0.5)));
-    int y_end = static_cast<int>(std::min<double>(height(), std::ceil(ymax - 0.5)));
+    int y_first = static_cast<int>(std::max<double>(first_row(), std::ceil(ymin - 0.5)));
+    int y_end = static_cast<int>(std::min<double>(end_row(), std::ceil(ymax - 0.5)));
     const uint32_t value = value_of(call.color);
     const bool even_odd = call.fill_mode != WINDING;
 
@@ -99,7 +99,7 @@ DrawStatus RasterDevice::on_fill_path(const FillPathCall& call) {
 
 DrawStatus RasterDevice::on_pat_blt(const PatBltCall& call) {
     int x0 = std::max(call.dst.left, 0), x1 = std::min(call.dst.right, width());
-    int y0 = std::max(call.dst.top, 0), y1 = std::min(call.dst.bottom, height());
+    int y0 = std::max(call.dst.top, first_row()), y1 = std::min(call.dst.bottom, end_row());
     if (x1 <= x0 || y1 <= y0) return DrawStatus::done;
     const uint8_t code = static_cast<uint8_t>(call.rop >> 16);
     const uint32_t pat = value_of(call.color), mask = gdi::value_mask(format());

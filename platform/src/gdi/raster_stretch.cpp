@@ -262,9 +262,9 @@ DrawStatus RasterDevice::on_stretch_dib(const StretchDibCall& c, int* lines) {
     Job job;
     job.call = &c;
     job.clip.left = std::max(c.dst.left, 0);
-    job.clip.top = std::max(c.dst.top, 0);
+    job.clip.top = std::max(c.dst.top, first_row());
     job.clip.right = std::min(c.dst.right, width());
-    job.clip.bottom = std::min(c.dst.bottom, height());
+    job.clip.bottom = std::min(c.dst.bottom, end_row());
     if (job.clip.empty()) return DrawStatus::done;
 
     job.op = c.stretch_mode == BLACKONWHITE   ? Combine::and_

@@ -1,6 +1,8 @@
 #include "print/raster_printer_device.h"
 
+#include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include "print/ipp_client.h"
 #include "print/text.h"
@@ -70,21 +72,27 @@ bool RasterPrinterDevice::begin_document(std::string* why) {
     return false;
 }
 
-bool RasterPrinterDevice::begin_page(std::string* why) {
-    try {
-        if (page_) {
-            page_->clear();
-        } else {
-            const DeviceCaps& c = caps();
-            page_ = std::make_unique<RasterDevice>(c, format_);
-        }
-    } catch (const std::exception& e) {
-        *why = std::string("no memory for a page of ") + std::to_string(caps().horz_res) + " x " +
-               std::to_string(caps().vert_res) + " pixels";
-        return false;
-    }
+bool RasterPrinterDevice::begin_page(std::string*) {
+    page_.clear();
+    draw_error_.clear();
     return true;
 }
+
+namespace {
+
+// Bytes of band memory: enough rows that replaying the page's calls once per
+// band costs little, few enough to stay small beside the images.
+constexpr size_t kBandBytes = 2 << 20;
+
+// The band being encoded: drawn when the encoder first asks for one of its rows.
+struct Band {
+    std::unique_ptr<uint8_t[]> memory;
+    size_t stride = 0;
+    int rows = 0;
+    std::unique_ptr<RasterDevice> device;
+};
+
+}  // namespace
 
 PageImage RasterPrinterDevice::sheet(RowFormat format) {
     const JobSettings& s = settings();
@@ -96,16 +104,46 @@ PageImage RasterPrinterDevice::sheet(RowFormat format) {
     img.format = format;
     img.keep_going = [this] { return keep_going(); };
     const int ox = s.offset_x(), oy = s.offset_y();
-    const RasterDevice* page = page_.get();
     const PixelFormat pf = format_;
     const int bytes = img.bytes_per_row();
+    const DeviceCaps caps = this->caps();
+    auto band = std::make_shared<Band>();
+    band->stride = (static_cast<size_t>(caps.horz_res) * static_cast<size_t>(bits_per_pixel(pf)) + 31) / 32 * 4;
+    band->rows = static_cast<int>(std::clamp<size_t>(kBandBytes / band->stride, 16, static_cast<size_t>(caps.vert_res)));
+    // The page's row `py`, drawn with its band when needed; null when the band
+    // could not be drawn (the reason is kept for finish_page).
+    auto page_row = [this, band, caps, pf](int py) -> const uint8_t* {
+        RasterDevice* d = band->device.get();
+        if (!d || py < d->first_row() || py >= d->end_row()) {
+            if (!draw_error_.empty()) return nullptr;
+            try {
+                if (!band->memory) band->memory.reset(new uint8_t[band->stride * static_cast<size_t>(band->rows)]);
+                const int first = py / band->rows * band->rows;
+                band->device = std::make_unique<RasterDevice>(caps, pf, band->memory.get(),
+                                                              static_cast<ptrdiff_t>(band->stride), first,
+                                                              std::min(band->rows, caps.vert_res - first));
+                if (page_.render(*band->device) != DrawStatus::done) draw_error_ = "the page could not be drawn";
+            } catch (const std::bad_alloc&) {
+                draw_error_ = "no memory to draw the page";
+            } catch (const std::exception& e) {
+                draw_error_ = std::string("the page could not be drawn: ") + e.what();
+            }
+            if (!draw_error_.empty()) {
+                band->device.reset();
+                return nullptr;
+            }
+            d = band->device.get();
+        }
+        return d->row(py);
+    };
     img.row = [=](int y, uint8_t* out) {
         // Margins are paper: white.
         std::memset(out, 0xFF, static_cast<size_t>(bytes));
         const int py = y - oy;
-        if (py < 0 || py >= page->height()) return;
-        const uint8_t* in = page->row(py);
-        const int w = page->width();
+        if (py < 0 || py >= caps.vert_res) return;
+        const uint8_t* in = page_row(py);
+        if (!in) return;
+        const int w = caps.horz_res;
         switch (pf) {
             case PixelFormat::mono1:
                 if ((ox & 7) == 0) {
@@ -139,17 +177,25 @@ bool RasterPrinterDevice::finish_page(std::string* why) {
                              : format_ == PixelFormat::gray8 ? RowFormat::gray8
                                                              : RowFormat::rgb24;
     PageImage img = sheet(format);
+    bool ok = false;
+    std::unique_ptr<OutputFile> file;
     switch (output_) {
-        case RasterOutput::png: {
-            auto file = OutputFile::open(png_page_path(target_, page_number()), why);
-            if (!file || !write_png(file->stream(), img, why)) return false;
-            pages_.push_back(std::move(file));
-            return true;
-        }
-        case RasterOutput::fax: return tiff_->add_page(img, why);
-        case RasterOutput::pwg: return pwg_->add_page(img, pwg_type_, why);
+        case RasterOutput::png:
+            file = OutputFile::open(png_page_path(target_, page_number()), why);
+            ok = file && write_png(file->stream(), img, why);
+            break;
+        case RasterOutput::fax: ok = tiff_->add_page(img, why); break;
+        case RasterOutput::pwg: ok = pwg_->add_page(img, pwg_type_, why); break;
     }
-    return false;
+    page_.clear();
+    // A band that could not be drawn left white rows in what was written: the
+    // page failed, whatever the writer says.
+    if (ok && !draw_error_.empty()) {
+        *why = draw_error_;
+        ok = false;
+    }
+    if (ok && file) pages_.push_back(std::move(file));
+    return ok;
 }
 
 bool RasterPrinterDevice::finish_document(std::string* why) {
@@ -180,7 +226,7 @@ bool RasterPrinterDevice::finish_document(std::string* why) {
             spool_ = nullptr;
             break;
     }
-    page_.reset();
+    page_.clear();
     if (!ok) discard_document();
     return ok;
 }
@@ -192,17 +238,31 @@ void RasterPrinterDevice::discard_document() {
     pwg_.reset();
     if (spool_) std::fclose(spool_);
     spool_ = nullptr;
-    page_.reset();
+    page_.clear();
 }
 
+// Recorded, to be drawn band by band at EndPage. Memory for the copy of an
+// image is the only way these fail.
 DrawStatus RasterPrinterDevice::draw_stretch_dib(const StretchDibCall& call, int* lines) {
-    return page_ ? page_->stretch_dib(call, lines) : DrawStatus::failed;
+    try {
+        return page_.stretch_dib(call, caps().horz_res, caps().vert_res, lines);
+    } catch (const std::bad_alloc&) {
+        return DrawStatus::failed;
+    }
 }
 DrawStatus RasterPrinterDevice::draw_fill_path(const FillPathCall& call) {
-    return page_ ? page_->fill_path(call) : DrawStatus::failed;
+    try {
+        return page_.fill_path(call);
+    } catch (const std::bad_alloc&) {
+        return DrawStatus::failed;
+    }
 }
 DrawStatus RasterPrinterDevice::draw_pat_blt(const PatBltCall& call) {
-    return page_ ? page_->pat_blt(call) : DrawStatus::failed;
+    try {
+        return page_.pat_blt(call);
+    } catch (const std::bad_alloc&) {
+        return DrawStatus::failed;
+    }
 }
 
 }  // namespace pw::print
