@@ -178,13 +178,17 @@ TEST(PageRecording, EveryBandSizeGivesThePixelsOfTheWholePage) {
     }
 }
 
-TEST(PageRecording, BandsOutsideThePageAreRefused) {
-    const DeviceCaps caps = raster_caps(10, 10, 300, 300, PixelFormat::gray8);
-    std::vector<uint8_t> memory(12 * 10);
-    EXPECT_THROW(RasterDevice(caps, PixelFormat::gray8, memory.data(), 12, 5, 6), std::invalid_argument);
-    EXPECT_THROW(RasterDevice(caps, PixelFormat::gray8, memory.data(), 12, -1, 2), std::invalid_argument);
-    RasterDevice band(caps, PixelFormat::gray8, memory.data(), 12, 8, 2);
-    EXPECT_EQ(band.pixel(0, 7), CLR_INVALID) << "rows above the band are not held";
-    band.clear(RGB(0, 0, 0));
-    EXPECT_EQ(band.pixel(3, 9), RGB(0, 0, 0));
+TEST(PageRecording, BandsHoldTheirRowsOnly) {
+    const DeviceCaps caps = raster_caps(10, 10, 300, 300, PixelFormat::bgr24);
+    std::vector<uint8_t> memory(32 * 10);
+    EXPECT_THROW(RasterDevice(caps, PixelFormat::bgr24, memory.data(), 32, 5, 6), std::invalid_argument);
+    EXPECT_THROW(RasterDevice(caps, PixelFormat::bgr24, memory.data(), 32, -1, 2), std::invalid_argument);
+    RasterDevice band(caps, PixelFormat::bgr24, memory.data(), 32, 7, 3);
+    EXPECT_EQ(band.pixel(0, 6), CLR_INVALID) << "rows above the band are not held";
+    // White, a gray and a colour fill every row held, to the last pixel.
+    for (COLORREF c : {RGB(255, 255, 255), RGB(40, 40, 40), RGB(10, 20, 30)}) {
+        band.clear(c);
+        EXPECT_EQ(band.pixel(0, 7), c);
+        EXPECT_EQ(band.pixel(9, 9), c);
+    }
 }

@@ -112,7 +112,14 @@ void RasterDevice::clear(COLORREF color) {
         case PixelFormat::index8:
         case PixelFormat::gray8: std::memset(r, static_cast<int>(v), bytes); break;
         case PixelFormat::bgr24:
-            for (int x = 0; x < width_; ++x) gdi::Px<PixelFormat::bgr24>::put(r, x, v);
+            // Paper white (and any gray) is one byte repeated; other colours
+            // are built once and copied to the rows below.
+            if ((v & 0xFF) == ((v >> 8) & 0xFF) && (v & 0xFF) == ((v >> 16) & 0xFF))
+                std::memset(r, static_cast<int>(v & 0xFF), 3 * static_cast<size_t>(width_));
+            else if (y > first_row_)
+                std::memcpy(r, row(first_row_), 3 * static_cast<size_t>(width_));
+            else
+                for (int x = 0; x < width_; ++x) gdi::Px<PixelFormat::bgr24>::put(r, x, v);
             break;
         case PixelFormat::bgrx32:
             for (int x = 0; x < width_; ++x) gdi::Px<PixelFormat::bgrx32>::put(r, x, v);
