@@ -1,5 +1,6 @@
 #include "print/pdf_image.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "print/pdf_writer.h"
@@ -61,11 +62,18 @@ bool encode_image(const DibView& dib, const DeviceRect& src, bool invert, const 
             h, static_cast<size_t>(w) * 3,
             [&](int y, uint8_t* o) {
                 const uint8_t* p = dib.row(src.top + y) + static_cast<size_t>(src.left) * step;
-                for (int x = 0; x < w; ++x, p += step, o += 3) {
-                    o[0] = p[2];
-                    o[1] = p[1];
-                    o[2] = p[0];
+                // Blue, green, red to red, green, blue through one byte-swapped
+                // word a pixel; the word's fourth byte belongs to the next pixel
+                // (written over next), so the last pixel goes byte by byte.
+                for (int x = 0; x + 1 < w; ++x, p += step, o += 3) {
+                    uint32_t v;
+                    std::memcpy(&v, p, 4);
+                    v = __builtin_bswap32(v) >> 8;
+                    std::memcpy(o, &v, 4);
                 }
+                o[0] = p[2];
+                o[1] = p[1];
+                o[2] = p[0];
             },
             keep_going, &out->data);
     }
