@@ -6,7 +6,7 @@ pkgs=(
   cmake g++ make pkg-config clang
   libgtest-dev libgmock-dev libbenchmark-dev
   libcairo2-dev libpixman-1-dev libcups2-dev libcupsimage2-dev
-  libpng-dev libtiff-dev libjpeg62-turbo-dev nlohmann-json3-dev libcli11-dev libxml2-dev
+  libpng-dev libtiff-dev libjpeg62-turbo-dev nlohmann-json3-dev libcli11-dev libxml2-dev libdeflate-dev
   cups-ipp-utils avahi-daemon dbus poppler-utils qpdf libwmf-bin libtiff-tools
   fonts-urw-base35
   valgrind time
