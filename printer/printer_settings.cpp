@@ -4,6 +4,9 @@
 
 namespace {
 
+// How often a retried print-dialog error may start the dialog again.
+const int kDialogRetries = 16;
+
 // A block of our own with the same bytes, or null.
 HGLOBAL duplicate_block(HGLOBAL source) {
     if (!source) return nullptr;
@@ -261,9 +264,15 @@ int CPrinterSettings::run_print_dialog(CPrintDialog& dialog) {
     dialog.m_pd.hDevMode = dev_mode;
     dialog.m_pd.hDevNames = dev_names;
     INT_PTR r = dialog.DoModal();
+    // Each retried error starts the dialog again from the default printer. The
+    // retries are bounded: when the default printer itself cannot be found (a
+    // printers file naming one that does not exist) every attempt fails the same
+    // way, and an unbounded loop would hang the application.
+    int retries_left = kDialogRetries;
     while (r != IDOK && r != IDCANCEL) {
         DWORD error = CommDlgExtendedError();
-        if (error == PDERR_DNDMMISMATCH || error == PDERR_PRINTERNOTFOUND || error == PDERR_DEFAULTDIFFERENT) {
+        if (retries_left-- > 0 &&
+            (error == PDERR_DNDMMISMATCH || error == PDERR_PRINTERNOTFOUND || error == PDERR_DEFAULTDIFFERENT)) {
             // Start again from the system's default printer.
             if (dialog.m_pd.hDevNames) GlobalFree(dialog.m_pd.hDevNames);
             dialog.m_pd.hDevNames = nullptr;
