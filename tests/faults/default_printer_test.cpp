@@ -1,6 +1,6 @@
 // A printers file whose default printer cannot be used: the job ends at once
 // with the reason, instead of asking the dialog again for ever (which spun at
-// full speed and ignored Ctrl-C).
+// full speed and ignored Ctrl-C), and an empty default is reported and ignored.
 #include <signal.h>
 #include <sys/wait.h>
 
@@ -11,7 +11,7 @@
 
 using namespace faults;
 
-TEST(DefaultPrinter, AMissingDefaultNeverHangs) {
+TEST(DefaultPrinter, AMissingOrEmptyDefaultNeverHangs) {
     struct Case {
         const char* file;
         int status;
@@ -19,6 +19,7 @@ TEST(DefaultPrinter, AMissingDefaultNeverHangs) {
     } cases[] = {
         {"default = Draft PDF\n", 1, "there is no printer 'Draft PDF'"},
         {"default = ipp://127.0.0.1:1/nothing\n[Draft]\nkind = png\n", 1, "ipp://127.0.0.1:1/nothing"},
+        {"default =\n", 0, "printers:1: default names a printer"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);

@@ -170,7 +170,9 @@ PrintersConfig parse_printers_file(std::string_view text, std::string_view file_
         if (skipping) continue;
         if (!current) {
             if (key == "default") {
-                config.default_name = value;
+                // An empty name would leave every job without a printer.
+                if (value.empty()) warn("default names a printer: default = NAME");
+                else config.default_name = value;
             } else {
                 warn("'" + key + "' outside a printer section");
             }
