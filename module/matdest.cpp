@@ -191,7 +191,7 @@ int CMatDestination::Get(int id, EVALUE* value) {
     AFX_MANAGE_STATE(AfxGetStaticModuleState());
     dest_trace("(Base) Get");
     // The base's own version number, whether chained or not; the value is untouched.
-    if (id == 1200) return base_version;
+    if (id == PROP_BASE_VERSION) return base_version;
     return chained ? chained->Get(id, value) : KEL_ERR_UNSUPPORTED;
 }
 

@@ -48,6 +48,10 @@ public:
 PW_EXPORT uint16_t pw_fpu_control_word();
 PW_EXPORT void pw_set_fpu_control_word(uint16_t word);
 
+// Printers of 196 to 204 dots per inch are fax-class: photographs go to them one
+// bit deep.
+inline bool fax_class_resolution(int dpi) { return dpi >= 196 && dpi <= 204; }
+
 // The abort procedure installed with SetAbortProc: dispatches the thread's
 // waiting messages and lets printing go on.
 PW_EXPORT BOOL printer_abort_proc(HDC dc, int error);
@@ -116,4 +120,7 @@ private:
     // blocks, so the walk never sees its list change under it.
     bool sinking_ = false;
     bool cancel_pending_ = false;
+    // The open document was aborted on purpose (a cancel, a page the printer
+    // refused): its EndDoc failing is expected, not a lost document.
+    bool document_aborted_ = false;
 };

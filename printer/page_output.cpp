@@ -36,6 +36,7 @@ int EDESTIN_PRINTER::Sink(PROGRESSINFO* progress) {
     }
     if (StartPage(printer_dc->m_hDC) < 0) {
         AbortDoc(printer_dc->m_hDC);
+        document_aborted_ = true;
         return PW_LOG("edstprnt", KEL_CANCELLED, 9, 2, 1, "StartPage returned an error.");
     }
     sinking_ = true;

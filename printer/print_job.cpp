@@ -39,7 +39,6 @@ BOOL printer_abort_proc(HDC, int) {
 
 namespace {
 const char kDocumentName[] = "VL Lucentra LT";
-bool fax_class_resolution(int dpi) { return dpi >= 196 && dpi <= 204; }
 }  // namespace
 
 int EDESTIN_PRINTER::DocSetup() {
@@ -97,6 +96,7 @@ int EDESTIN_PRINTER::DocSetup() {
     default:
         break;
     }
+    document_aborted_ = false;
     if (StartDocA(printer_dc->m_hDC, &info) == -1)
         return PW_LOG("edstprnt", KEL_CANCELLED, 9, 2, 1, "StartDoc returned -1.");
     return 0;
@@ -106,7 +106,9 @@ int EDESTIN_PRINTER::DocDone() {
     AFX_MANAGE_STATE(AfxGetStaticModuleState());
     FPU_GUARD guard;
     blocks.clear();
-    bool aborted = end_page_result < 0;
+    // A document that was cancelled, or whose last page the printer refused, is
+    // not printed: it is aborted (again) and reported as cancelled, never as done.
+    bool aborted = end_page_result < 0 || document_aborted_;
     bool unfinished = false;
     if (printer_dc) {
         if (aborted)
@@ -126,7 +128,10 @@ int EDESTIN_PRINTER::DocDone() {
 
 int EDESTIN_PRINTER::internal_cancel(ESTORE* skip) {
     FPU_GUARD guard;
-    if (printer_dc) AbortDoc(printer_dc->m_hDC);
+    if (printer_dc) {
+        AbortDoc(printer_dc->m_hDC);
+        document_aborted_ = true;
+    }
     RTFBLK_IT it(&blocks);
     if (!it.empty()) {
         it.mark_cycle_pt();

@@ -4,29 +4,8 @@
 #include <cmath>
 
 #include "edstprnt.h"
+#include "kel/properties.h"
 
-namespace {
-enum : int {
-    PROP_DEFAULT_RES = 1075,
-    PROP_BRIGHTNESS = 1091,
-    PROP_CONTRAST = 1092,
-    PROP_CLIP_EXTREMES = 1093,
-    PROP_COPY_RESERVED = 1094,
-    PROP_LARGE_ICON = 1500,
-    PROP_SMALL_ICON = 1501,
-    PROP_KIND = 3000,
-    PROP_FLAG_3010 = 3010,
-    PROP_BITMAP_RES = 3012,
-    PROP_BITMAP_RES_2 = 3014,
-    PROP_SCALING = 3015,
-    PROP_SCALING_2 = 3016,
-    PROP_DEEP_BITMAPS = 3017,
-    PROP_PRINT_SETUP = 3200,
-    PROP_PRINTER_NAME = 3201,
-};
-
-bool fax_class_resolution(int dpi) { return dpi >= 196 && dpi <= 204; }
-}  // namespace
 
 int EDESTIN_PRINTER::Get(int id, EVALUE* value) {
     AFX_MANAGE_STATE(AfxGetStaticModuleState());

@@ -141,7 +141,7 @@ TEST_F(PrintJob, TheControlWordComesBackAfterEveryGuardedOperation) {
     ASSERT_EQ(d.internal_cancel(nullptr), 0);
     EXPECT_TRUE(store.cancelled);
     EXPECT_EQ(pw_fpu_control_word(), before);
-    EXPECT_EQ(d.DocDone(), 0);
+    EXPECT_EQ(d.DocDone(), KEL_CANCELLED);  // the cancelled document is not reported as printed
     EXPECT_EQ(pw_fpu_control_word(), before);
 
     // Left by an exception.

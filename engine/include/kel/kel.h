@@ -6,6 +6,7 @@
 #include "kel/geometry.h"
 #include "kel/holders.h"
 #include "kel/objects.h"
+#include "kel/properties.h"
 #include "kel/region.h"
 #include "kel/registry.h"
 #include "kel/types.h"
