@@ -191,7 +191,9 @@ Layout read_json_layout(const std::string& text, const std::string& path) {
     json doc;
     try {
         doc = json::parse(text);
-    } catch (const json::parse_error& e) {
+    } catch (const json::exception& e) {
+        // Syntax errors, and numbers too large for a double (out_of_range.406),
+        // which the parser throws as another kind of exception.
         // e.what() reads "[json.exception.parse_error.101] parse error at line 3, column 5: ...".
         std::string what = e.what();
         size_t at = what.find("] ");
