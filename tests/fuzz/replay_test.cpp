@@ -36,7 +36,9 @@ int replay_folder(const fs::path& dir) {
     return static_cast<int>(files.size());
 }
 
-TEST(FuzzReplay, SeedCorpusAndKeptCrashers) {
+// The suite is named after the target (PW_FUZZ_SUITE, e.g. FuzzReplay_image_png),
+// so each target's replay has a name of its own in the test list.
+TEST(PW_FUZZ_SUITE, SeedCorpusAndKeptCrashers) {
     // An empty or missing corpus would make this test pass without replaying anything.
     EXPECT_GT(replay_folder(fs::path(PW_FUZZ_DIR) / "corpus" / PW_FUZZ_NAME), 0);
     // Most targets have no crashers; whatever was found and fixed is replayed.
