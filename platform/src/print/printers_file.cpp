@@ -141,6 +141,13 @@ PrintersConfig parse_printers_file(std::string_view text, std::string_view file_
                 continue;
             }
             std::string name = trim(std::string_view(t).substr(1, t.size() - 2));
+            if (name.empty()) {
+                // "[ ]": a printer without a name could never be chosen.
+                warn("a section is written [NAME]");
+                current = nullptr;
+                skipping = true;
+                continue;
+            }
             if (!seen.insert(lower(name)).second) {
                 warn("printer '" + name + "' is already defined above; this section is skipped");
                 current = nullptr;
