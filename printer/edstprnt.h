@@ -20,13 +20,6 @@
 #include "printer_settings.h"
 #include "rtfblk.h"
 
-// The page-scaling record given by pointer with properties 3015 and 3016.
-struct PAGE_SCALING_RECORD {
-    int32_t mode;     // 1 actual size, 2 fit to the printable area, other: percentage
-    float percent;    // the custom percentage
-    ERECTANGLE rectangle;  // not used by the destination
-};
-
 // Engine variables of the module.
 extern PW_EXPORT double_VARIABLE printer_default_res;
 extern PW_EXPORT double_VARIABLE printer_default_scaling;

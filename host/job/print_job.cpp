@@ -9,32 +9,12 @@
 #include "job/scan_region.h"
 #include "kel/errlog.h"
 #include "kel/holders.h"
+#include "kel/properties.h"
 #include "kel/values.h"
 #include "pw/spool.h"
 
 namespace lucentra {
 namespace {
-
-// Destination property ids.
-enum : int {
-    kDefaultResolution = 1075,
-    kBrightness = 1091,
-    kContrast = 1092,
-    kClipping = 1093,
-    kBitmapResolution = 3012,
-    kPageScaling = 3015,
-    kDeepBitmaps = 3017,
-    kPrintSetup = 3200,
-    kPrinterName = 3201,
-};
-
-// The page-scaling record the destination takes by pointer with property 3015:
-// the engine's layout, field by field.
-struct ScalingRecord {
-    int32_t mode;
-    float percent;
-    ERECTANGLE rectangle;
-};
 
 // Block boxes are 16-bit at 300 dpi: a larger page cannot be laid out.
 constexpr double kMaxPageInches = 32767.0 / 300.0;
@@ -98,20 +78,20 @@ std::string apply_settings(EDESTINATION& destination, const JobSettings& s) {
     };
     std::string problem;
     // The printer first: naming it resets the bitmap resolution to the printer's.
-    if (!s.printer.empty() && (problem = set(kPrinterName, EVALUE(s.printer.c_str()), "printer name")) != "")
+    if (!s.printer.empty() && (problem = set(PROP_PRINTER_NAME, EVALUE(s.printer.c_str()), "printer name")) != "")
         return problem;
-    if (s.print_setup && (problem = set(kPrintSetup, EVALUE(0), "Print Setup")) != "") return problem;
+    if (s.print_setup && (problem = set(PROP_PRINT_SETUP, EVALUE(0), "Print Setup")) != "") return problem;
     if (s.scale) {
-        ScalingRecord record{(int32_t)*s.scale, s.scale_percent, ERECTANGLE()};
-        if ((problem = set(kPageScaling, EVALUE((void*)&record), "page scaling")) != "") return problem;
+        PAGE_SCALING_RECORD record{(int32_t)*s.scale, s.scale_percent, ERECTANGLE()};
+        if ((problem = set(PROP_SCALING, EVALUE((void*)&record), "page scaling")) != "") return problem;
     }
-    if ((problem = set(kDefaultResolution, EVALUE(s.default_resolution ? 1 : 0), "default resolution")) != "")
+    if ((problem = set(PROP_DEFAULT_RES, EVALUE(s.default_resolution ? 1 : 0), "default resolution")) != "")
         return problem;
-    if (s.resolution && (problem = set(kBitmapResolution, EVALUE(*s.resolution), "resolution")) != "") return problem;
-    if ((problem = set(kDeepBitmaps, EVALUE(s.deep ? 1 : 0), "bitmap depth")) != "") return problem;
-    if (s.brightness && (problem = set(kBrightness, EVALUE(*s.brightness), "brightness")) != "") return problem;
-    if (s.contrast && (problem = set(kContrast, EVALUE(*s.contrast), "contrast")) != "") return problem;
-    if (s.clip && (problem = set(kClipping, EVALUE(1), "clipping")) != "") return problem;
+    if (s.resolution && (problem = set(PROP_BITMAP_RES, EVALUE(*s.resolution), "resolution")) != "") return problem;
+    if ((problem = set(PROP_DEEP_BITMAPS, EVALUE(s.deep ? 1 : 0), "bitmap depth")) != "") return problem;
+    if (s.brightness && (problem = set(PROP_BRIGHTNESS, EVALUE(*s.brightness), "brightness")) != "") return problem;
+    if (s.contrast && (problem = set(PROP_CONTRAST, EVALUE(*s.contrast), "contrast")) != "") return problem;
+    if (s.clip && (problem = set(PROP_CLIP_EXTREMES, EVALUE(1), "clipping")) != "") return problem;
     return "";
 }
 
@@ -166,7 +146,7 @@ JobResult run_print_job(EDESTINATION& destination, const std::vector<JobPage>& p
     // than that would be sent for nothing.
     double printer_resolution = 0;
     EVALUE current;
-    if (!settings.printer.empty() && destination.Get(kBitmapResolution, &current) == KEL_OK)
+    if (!settings.printer.empty() && destination.Get(PROP_BITMAP_RES, &current) == KEL_OK)
         printer_resolution = current.AsDouble();
     const bool own_resolution = !settings.resolution && !settings.default_resolution;
     const double page_scale = own_resolution ? expected_page_scale(pages, settings) : 1;
@@ -199,7 +179,7 @@ JobResult run_print_job(EDESTINATION& destination, const std::vector<JobPage>& p
         mark = err.count();
 
         if (own_resolution)
-            destination.Set(kBitmapResolution, EVALUE(page_resolution(info, printer_resolution, page_scale)));
+            destination.Set(PROP_BITMAP_RES, EVALUE(page_resolution(info, printer_resolution, page_scale)));
         // Every region is passed before the first WantsData: the destination
         // lays the page out over all of them.
         PageRegions regions(job_page);

@@ -2,6 +2,10 @@
 // the printer destination use them.
 #pragma once
 
+#include <cstdint>
+
+#include "kel/geometry.h"
+
 enum : int {
     PROP_DEFAULT_RES = 1075,     // flag: photographs at the default resolution
     PROP_BRIGHTNESS = 1091,      // tone settings, 16-bit each
@@ -20,4 +24,11 @@ enum : int {
     PROP_DEEP_BITMAPS = 3017,    // flag: more bits per sample
     PROP_PRINT_SETUP = 3200,     // runs the Print Setup dialog
     PROP_PRINTER_NAME = 3201,    // text: the printer to print on
+};
+
+// The page-scaling record given by pointer with properties 3015 and 3016.
+struct PAGE_SCALING_RECORD {
+    int32_t mode;          // 1 actual size, 2 fit to the printable area, other: percentage
+    float percent;         // the custom percentage
+    ERECTANGLE rectangle;  // not used by the printer destination
 };
